@@ -1,0 +1,12 @@
+#include "app/fatal_error_guard.h"
+
+#include "store/unicode.h"
+
+namespace quillo {
+
+void reportFatal(WindowSystem& windows, const RunError& error) {
+    windows.showMessage(kAppTitle, fromUtf8(error.report()));
+    windows.endProgram(static_cast<int>(error.number()));
+}
+
+}  // namespace quillo

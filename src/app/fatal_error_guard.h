@@ -1,0 +1,32 @@
+#pragma once
+
+#include <exception>
+#include <new>
+
+#include "platform/run_error.h"
+#include "platform/window_system.h"
+
+namespace quillo {
+
+inline constexpr char16_t kAppTitle[] = u"quillo4";
+
+// Shows the error in a message box titled with the application's name, then
+// ends the program with the error's number as its exit code.
+void reportFatal(WindowSystem& windows, const RunError& error);
+
+// Runs one event handler. No exception may leave a handler into the event loop:
+// whatever escapes is reported as fatal.
+template <typename Handler>
+void guarded(WindowSystem& windows, Handler&& handler) noexcept {
+    try {
+        handler();
+    } catch (const RunError& error) {
+        reportFatal(windows, error);
+    } catch (const std::bad_alloc&) {
+        reportFatal(windows, RunError(ErrorNumber::OutOfMemory, ""));
+    } catch (const std::exception& error) {
+        reportFatal(windows, RunError(ErrorNumber::InvalidCall, error.what()));
+    }
+}
+
+}  // namespace quillo

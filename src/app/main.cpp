@@ -1,0 +1,35 @@
+#include <QApplication>
+#include <QByteArray>
+
+#include "app/fatal_error_guard.h"
+#include "mainwindow/form1.h"
+#include "platform/make_window_system.h"
+#include "platform/system_services.h"
+
+namespace {
+
+// Wayland lets no client place itself; XWayland does.
+void preferX11UnderWayland() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        qgetenv("XDG_SESSION_TYPE") == QByteArrayLiteral("wayland") &&
+        !qEnvironmentVariableIsEmpty("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    preferX11UnderWayland();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quillo4"));
+
+    quillo::SystemServices services = quillo::makeSystemServices();
+    const auto windows = quillo::makeWindowSystem();
+    quillo::Platform platform{*services.codec, *services.files, *services.processes,
+                              *services.registry, *windows};
+
+    quillo::Form1 form(platform);
+    form.Form_Load();
+    return QApplication::exec();
+}

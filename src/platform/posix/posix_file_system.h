@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace quillo {
+
+class PosixFileSystem : public FileSystem {
+public:
+    bool isNormalFile(const std::u16string& path) const override;
+    std::u16string programDirectory() const override;
+};
+
+}  // namespace quillo

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace quillo {
+
+inline constexpr int kShowNormal = 1;
+
+class Processes {
+public:
+    virtual ~Processes() = default;
+    // Starts a command line as a new process, never through a shell, and does not
+    // wait for it. Throws RunError 53 when it cannot be started.
+    virtual void start(const std::u16string& commandLine, int windowStyle) = 0;
+};
+
+}  // namespace quillo

@@ -1,0 +1,52 @@
+#include "platform/qt/qt_window_system.h"
+
+#include <QMessageBox>
+#include <QWidget>
+#include <cstdio>
+#include <cstdlib>
+
+namespace quillo {
+namespace {
+
+QWidget* widgetOf(NativeWindow window) {
+    return QWidget::find(static_cast<WId>(window));
+}
+
+// What the frame adds around the client area; nothing under X11 without a
+// window manager, 2 px a side on Qt's offscreen platform.
+QSize frameExtra(const QWidget& widget) {
+    return widget.frameGeometry().size() - widget.geometry().size();
+}
+
+}  // namespace
+
+void QtWindowSystem::placeTopmost(NativeWindow window, ScreenRect outer) {
+    QWidget* widget = widgetOf(window);
+    if (!widget) return;
+    if (!widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+        widget->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    }
+    widget->show();
+    const QSize extra = frameExtra(*widget);
+    widget->move(outer.x, outer.y);
+    widget->setFixedSize(outer.width - extra.width(), outer.height - extra.height());
+}
+
+void QtWindowSystem::setOuterHeight(NativeWindow window, int height) {
+    QWidget* widget = widgetOf(window);
+    if (!widget) return;
+    widget->setFixedSize(widget->width(), height - frameExtra(*widget).height());
+}
+
+void QtWindowSystem::showMessage(const std::u16string& title, const std::u16string& text) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdU16String(title),
+                    QString::fromStdU16String(text), QMessageBox::Ok);
+    box.exec();
+}
+
+void QtWindowSystem::endProgram(int exitCode) {
+    std::fflush(nullptr);
+    std::_Exit(exitCode);
+}
+
+}  // namespace quillo

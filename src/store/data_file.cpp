@@ -1,0 +1,93 @@
+#include "store/data_file.h"
+
+#include <fstream>
+#include <system_error>
+
+#include "platform/run_error.h"
+#include "platform/text_codec.h"
+#include "store/unicode.h"
+
+namespace quillo {
+namespace {
+
+std::string displayPath(const std::filesystem::path& path) {
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(path, ec);
+    const std::u8string text = (ec ? path : full).u8string();
+    return std::string(text.begin(), text.end());
+}
+
+}  // namespace
+
+std::string readDataFile(const std::filesystem::path& path) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        throw RunError(ErrorNumber::FileNotFound, displayPath(path));
+    }
+    if (ec || std::filesystem::is_directory(status)) {
+        throw RunError(ErrorNumber::PathFileAccess, displayPath(path));
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw RunError(ErrorNumber::PathFileAccess, displayPath(path));
+
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size < 0 || !in) throw RunError(ErrorNumber::PathFileAccess, displayPath(path));
+    if (static_cast<std::uintmax_t>(size) > kMaxDataFileBytes) {
+        throw RunError(ErrorNumber::OutOfMemory,
+                       displayPath(path) + " (" + std::to_string(size) + " 字节，上限 " +
+                           std::to_string(kMaxDataFileBytes / (1024 * 1024)) + " MB)");
+    }
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (!in.read(bytes.data(), size)) {
+        throw RunError(ErrorNumber::PathFileAccess, displayPath(path));
+    }
+    return bytes;
+}
+
+std::u16string decodeDataFile(std::string_view bytes, const TextCodec& codec) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (bytes.starts_with(kByteOrderMark)) return decodeUtf8(bytes.substr(kByteOrderMark.size()));
+    if (isValidUtf8(bytes)) return decodeUtf8(bytes);
+    return codec.decodeAnsi(bytes);
+}
+
+void loadEntries(std::u16string_view text, EntryTable& table, std::int16_t& entryCount) {
+    std::size_t lineNumber = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(u'\r', start);
+        std::size_t next = end;
+        if (end == std::u16string_view::npos) {
+            end = next = text.size();
+        } else {
+            next = end + 1;
+            if (next < text.size() && text[next] == u'\n') ++next;
+        }
+        ++lineNumber;
+        const std::u16string_view lineBuffer = text.substr(start, end - start);
+        start = next;
+
+        const std::size_t sign = lineBuffer.find(u'=');
+        if (sign == std::u16string_view::npos) continue;
+        if (entryCount >= kMaxEntries) {
+            throw RunError(ErrorNumber::SubscriptOutOfRange,
+                           "data.txt 第 " + std::to_string(lineNumber) + " 行：最多只能有 " +
+                               std::to_string(kMaxEntries) + " 个条目");
+        }
+        ++entryCount;
+        Entry& slot = table[static_cast<std::size_t>(entryCount)];
+        slot.title = lineBuffer.substr(0, sign);
+        slot.content = lineBuffer.substr(sign + 1);
+    }
+}
+
+void loadDataFile(const std::filesystem::path& path, const TextCodec& codec, EntryTable& table,
+                  std::int16_t& entryCount) {
+    const std::string bytes = readDataFile(path);
+    loadEntries(decodeDataFile(bytes, codec), table, entryCount);
+}
+
+}  // namespace quillo

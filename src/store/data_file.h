@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "store/entry_table.h"
+
+namespace quillo {
+
+class TextCodec;
+
+// A data file larger than this is refused rather than read into memory.
+inline constexpr std::uintmax_t kMaxDataFileBytes = 256u * 1024 * 1024;
+
+// The whole file as bytes. Throws RunError 53 when it does not exist and 75 when
+// it cannot be read (a directory, no permission); both name the full path.
+std::string readDataFile(const std::filesystem::path& path);
+
+// UTF-8 when the bytes start with its byte-order mark (dropped) or are valid
+// UTF-8 throughout; otherwise the ANSI code page.
+std::u16string decodeDataFile(std::string_view bytes, const TextCodec& codec);
+
+// Splits the text into lines (CR LF or a lone CR ends one; a lone LF stays in the
+// text) and stores each title=content line in the next slot from 1 upward.
+// Throws RunError 9, naming the line, at the entry line after the 145th.
+void loadEntries(std::u16string_view text, EntryTable& table, std::int16_t& entryCount);
+
+// Reads, decodes and loads `path` into the table.
+void loadDataFile(const std::filesystem::path& path, const TextCodec& codec, EntryTable& table,
+                  std::int16_t& entryCount);
+
+}  // namespace quillo

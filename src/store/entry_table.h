@@ -1,0 +1,20 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace quillo {
+
+struct Entry {
+    std::u16string title;    // shown in the box at rest
+    std::u16string content;  // revealed on hover and dragged out
+};
+
+inline constexpr int kTableSlots = 146;
+// Slot 0 is never filled, so the table holds one entry fewer than it has slots.
+inline constexpr int kMaxEntries = kTableSlots - 1;
+
+using EntryTable = std::array<Entry, kTableSlots>;
+
+}  // namespace quillo

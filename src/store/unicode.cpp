@@ -1,0 +1,115 @@
+#include "store/unicode.h"
+
+#include <cstdint>
+
+namespace quillo {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Length of the well-formed sequence at `pos`, and its code point; 0 if ill-formed.
+std::size_t readSequence(std::string_view bytes, std::size_t pos, char32_t& cp) {
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(bytes[i]); };
+    const std::uint8_t lead = byte(pos);
+    if (lead < 0x80) {
+        cp = lead;
+        return 1;
+    }
+    std::size_t length = 0;
+    char32_t min = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        cp = lead & 0x1F;
+        min = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        cp = lead & 0x0F;
+        min = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        cp = lead & 0x07;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (pos + length > bytes.size()) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        const std::uint8_t next = byte(pos + i);
+        if ((next & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return length;
+}
+
+void appendUtf16(std::u16string& out, char32_t cp) {
+    if (cp < 0x10000) {
+        out.push_back(static_cast<char16_t>(cp));
+    } else {
+        cp -= 0x10000;
+        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    }
+}
+
+}  // namespace
+
+bool isValidUtf8(std::string_view bytes) {
+    char32_t cp = 0;
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const std::size_t length = readSequence(bytes, pos, cp);
+        if (length == 0) return false;
+        pos += length;
+    }
+    return true;
+}
+
+std::u16string decodeUtf8(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    char32_t cp = 0;
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const std::size_t length = readSequence(bytes, pos, cp);
+        if (length == 0) {
+            out.push_back(static_cast<char16_t>(kReplacement));
+            ++pos;
+        } else {
+            appendUtf16(out, cp);
+            pos += length;
+        }
+    }
+    return out;
+}
+
+std::string toUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t cp = text[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = kReplacement;
+        }
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
+}  // namespace quillo

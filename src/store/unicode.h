@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillo {
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool isValidUtf8(std::string_view bytes);
+
+// Each ill-formed sequence becomes one U+FFFD, so any bytes decode.
+std::u16string decodeUtf8(std::string_view bytes);
+
+// A lone surrogate becomes U+FFFD.
+std::string toUtf8(std::u16string_view text);
+
+// For messages and tests that hold UTF-8 literals.
+inline std::u16string fromUtf8(std::string_view text) {
+    return decodeUtf8(text);
+}
+
+}  // namespace quillo

@@ -1,0 +1,219 @@
+#include "store/data_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/run_error.h"
+#include "platform/system_services.h"
+#include "store/unicode.h"
+
+namespace quillo {
+namespace {
+
+struct Loaded {
+    std::int16_t entryCount = 0;
+    EntryTable table;
+};
+
+Loaded loadText(std::u16string_view text) {
+    Loaded loaded;
+    loadEntries(text, loaded.table, loaded.entryCount);
+    return loaded;
+}
+
+using Pairs = std::vector<std::pair<std::u16string, std::u16string>>;
+
+Pairs entriesOf(const Loaded& loaded) {
+    Pairs pairs;
+    for (int i = 1; i <= loaded.entryCount; ++i) {
+        pairs.emplace_back(loaded.table[i].title, loaded.table[i].content);
+    }
+    return pairs;
+}
+
+struct LineCase {
+    const char* name;
+    std::u16string text;
+    Pairs expected;
+};
+
+TEST(LoadEntries, SplitsLinesAndFields) {
+    const std::vector<LineCase> cases = {
+        {"empty file", u"", {}},
+        {"no sign anywhere", u"free text\r\nmore\r\n", {}},
+        {"first sign splits", u"a=b=c\r\n", {{u"a", u"b=c"}}},
+        {"spaces stay", u" k = v\r\n", {{u" k ", u" v"}}},
+        {"empty title and content", u"=x\r\ny=\r\n=\r\n", {{u"", u"x"}, {u"y", u""}, {u"", u""}}},
+        {"last line without terminator", u"a=1\r\nb=2", {{u"a", u"1"}, {u"b", u"2"}}},
+        {"lone CR ends a line", u"a=1\rb=2\r", {{u"a", u"1"}, {u"b", u"2"}}},
+        {"lone LF stays in the text", u"a=1\nb=2\r\n", {{u"a", u"1\nb=2"}}},
+        {"blank and free lines skipped",
+         u"\r\n\r\nx\r\na=1\r\n\r\nfree\r\nb=2\r\n",
+         {{u"a", u"1"}, {u"b", u"2"}}},
+        {"CR CR LF is an empty line between", u"a=1\r\r\nb=2", {{u"a", u"1"}, {u"b", u"2"}}},
+        {"NUL bytes are text",
+         std::u16string(u"a\0=b\0", 5),
+         {{std::u16string(u"a\0", 2), std::u16string(u"b\0", 2)}}},
+        {"Chinese", u"姓名=张三\r\n", {{u"姓名", u"张三"}}},
+    };
+    for (const LineCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Loaded loaded = loadText(c.text);
+        EXPECT_EQ(entriesOf(loaded), c.expected);
+        EXPECT_TRUE(loaded.table[0].title.empty() && loaded.table[0].content.empty());
+    }
+}
+
+std::u16string entryLines(int entries, const std::u16string& between) {
+    std::u16string text;
+    for (int i = 1; i <= entries; ++i) {
+        text += u"t" + fromUtf8(std::to_string(i)) + u"=c\r\n" + between;
+    }
+    return text;
+}
+
+TEST(LoadEntries, HoldsExactly145Entries) {
+    const Loaded loaded = loadText(entryLines(145, u"free line\r\n\r\n"));
+    EXPECT_EQ(loaded.entryCount, 145);
+    EXPECT_EQ(loaded.table[145].title, u"t145");
+}
+
+TEST(LoadEntries, The146thEntryLineIsError9NamingTheLine) {
+    // Three lines per entry: the 146th entry stands on line 436.
+    try {
+        loadText(entryLines(146, u"free line\r\n\r\n"));
+        FAIL() << "no error";
+    } catch (const RunError& error) {
+        EXPECT_EQ(error.number(), ErrorNumber::SubscriptOutOfRange);
+        EXPECT_NE(error.concerns().find("436"), std::string::npos) << error.concerns();
+        EXPECT_NE(error.concerns().find("145"), std::string::npos) << error.concerns();
+    }
+}
+
+TEST(LoadEntries, ManyFreeLinesDoNotCount) {
+    std::u16string text(200000, u'\r');
+    text += u"a=b";
+    EXPECT_EQ(loadText(text).entryCount, 1);
+}
+
+struct DecodeCase {
+    const char* name;
+    std::string bytes;
+    std::u16string expected;
+};
+
+TEST(DecodeDataFile, ChoosesUtf8OrTheAnsiCodePage) {
+    const SystemServices services = makeSystemServices();
+    const std::vector<DecodeCase> cases = {
+        {"ASCII", "a=b\r\n", u"a=b\r\n"},
+        {"UTF-8 without mark", "\xE5\xA7\x93\xE5\x90\x8D=\xE5\xBC\xA0", u"姓名=张"},
+        {"UTF-8 with mark, mark dropped", "\xEF\xBB\xBF\xE5\xA7\x93=x", u"姓=x"},
+        {"mark then invalid bytes",
+         "\xEF\xBB\xBF"
+         "a\xFF",
+         u"a\uFFFD"},
+        {"GBK", "\xD0\xD5\xC3\xFB=\xD5\xC5\xC8\xFD", u"姓名=张三"},
+        {"GBK with a cut-off last byte", "\xC4\xE3\xBA", u"你\uFFFD"},
+        {"byte GBK cannot map",
+         "a\x80"
+         "b",
+         u"a\u20ACb"},
+        {"undefined byte",
+         "a\xFF"
+         "b",
+         u"a\uFFFDb"},
+    };
+    for (const DecodeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(decodeDataFile(c.bytes, *services.codec), c.expected);
+    }
+}
+
+class DataFileOnDisk : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("quillo_data_file_test_" +
+                std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+    }
+    void TearDown() override {
+        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add);
+        std::filesystem::remove_all(dir_);
+    }
+    std::filesystem::path write(const std::string& bytes) {
+        const auto path = dir_ / "data.txt";
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    Loaded load(const std::filesystem::path& path) {
+        Loaded loaded;
+        loadDataFile(path, *services_.codec, loaded.table, loaded.entryCount);
+        return loaded;
+    }
+    ErrorNumber errorLoading(const std::filesystem::path& path, std::string& concerns) {
+        try {
+            load(path);
+        } catch (const RunError& error) {
+            concerns = error.concerns();
+            return error.number();
+        }
+        return ErrorNumber{};
+    }
+
+    std::filesystem::path dir_;
+    SystemServices services_ = makeSystemServices();
+};
+
+TEST_F(DataFileOnDisk, LoadsGbkAndLeavesTheFileAlone) {
+    const std::string bytes = "\xB5\xE7\xBB\xB0=010-12345678\r\nx";
+    const auto path = write(bytes);
+    const Loaded loaded = load(path);
+    ASSERT_EQ(loaded.entryCount, 1);
+    EXPECT_EQ(loaded.table[1].title, u"电话");
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes);
+}
+
+TEST_F(DataFileOnDisk, MissingFileIsError53WithTheFullPath) {
+    std::string concerns;
+    EXPECT_EQ(errorLoading(dir_ / "data.txt", concerns), ErrorNumber::FileNotFound);
+    EXPECT_EQ(concerns, (dir_ / "data.txt").string());
+}
+
+TEST_F(DataFileOnDisk, DirectoryIsError75WithThePath) {
+    std::filesystem::create_directory(dir_ / "data.txt");
+    std::string concerns;
+    EXPECT_EQ(errorLoading(dir_ / "data.txt", concerns), ErrorNumber::PathFileAccess);
+    EXPECT_EQ(concerns, (dir_ / "data.txt").string());
+}
+
+TEST_F(DataFileOnDisk, UnreadableFileIsError75) {
+    const auto path = write("a=b");
+    std::filesystem::permissions(path, std::filesystem::perms::none);
+    if (std::ifstream(path).good()) GTEST_SKIP() << "this user can read any file (root)";
+    std::string concerns;
+    EXPECT_EQ(errorLoading(path, concerns), ErrorNumber::PathFileAccess);
+}
+
+TEST_F(DataFileOnDisk, BinaryGarbageLoadsWithoutFailing) {
+    std::string bytes;
+    for (int i = 0; i < 1 << 16; ++i) {
+        const char byte = static_cast<char>((i * 7919) & 0xFF);
+        bytes.push_back(byte == '=' ? 'x' : byte);
+    }
+    bytes += "\r\nlast=\xFF\xFE";
+    const Loaded loaded = load(write(bytes));
+    ASSERT_EQ(loaded.entryCount, 1);
+    EXPECT_EQ(loaded.table[1].title, u"last");
+}
+
+}  // namespace
+}  // namespace quillo

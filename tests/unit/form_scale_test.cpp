@@ -1,0 +1,47 @@
+#include "mainwindow/form_scale.h"
+
+#include <gtest/gtest.h>
+
+namespace quillo {
+namespace {
+
+TEST(FormScale, LayoutInPixelsAt96Dpi) {
+    struct Case {
+        const char* name;
+        UnitRect units;
+        PixelRect pixels;
+    };
+    const Case cases[] = {
+        {"box 1", {0, 0, 1700, 200}, {0, 0, 107, 12}},
+        {"box 2", {0, 220, 1700, 200}, {0, 13, 107, 12}},
+        {"box 10, last of the page", {0, 1980, 1700, 200}, {0, 119, 107, 12}},
+        {"scroll bar", {1740, 0, 255, 2200}, {109, 0, 16, 132}},
+        {"box 1 scrolled down by 1100", {0, 1100, 1700, 200}, {0, 66, 107, 12}},
+        {"box above the top", {0, -220, 1700, 200}, {0, -13, 107, 12}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(toPixels(c.units), c.pixels);
+    }
+    // The scroll bar's right edge is the design width of the client area: 1875 twips.
+    EXPECT_EQ(toPixels({0, 0, 1995, 0}).width, 125);
+    EXPECT_EQ(twipsToPixels(2640), 176);
+}
+
+TEST(FormScale, ScrollMaxFollowsTheEntryCount) {
+    const std::pair<int, int> cases[] = {{0, -2200}, {1, -1980}, {5, -1100}, {9, -220},   {10, 0},
+                                         {11, 220},  {20, 2200}, {25, 3300}, {145, 29700}};
+    for (const auto& [count, max] : cases) {
+        EXPECT_EQ(scrollMax(count), max) << count << " entries";
+    }
+    for (int count = 0; count <= 145; ++count) EXPECT_EQ(scrollMax(count), 220 * count - 2200);
+}
+
+TEST(FormScale, LastBoxOfTheLastPageEndsAbove) {
+    EXPECT_EQ(boxTop(20, scrollMax(20)), 1980);
+    EXPECT_EQ(boxTop(11, scrollMax(20)), 0);
+    EXPECT_EQ(boxTop(145, scrollMax(145)), 1980);
+}
+
+}  // namespace
+}  // namespace quillo
