@@ -1,0 +1,41 @@
+# Shared by the project's scripts: installs Debian packages only when missing.
+
+# Packages that building, running and testing on Linux need.
+QUILLO_PACKAGES=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev libqt6test6 libgl-dev
+    libgtest-dev googletest
+    xvfb xauth xdotool x11-utils libx11-dev imagemagick
+    fonts-wqy-microhei clang-format python3
+)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# ensure_packages PKG...: installs those not installed yet, quietly.
+ensure_packages() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+}
+
+# build DIR [CMAKE ARGS...]: configures once and builds.
+build() {
+    local dir=$1
+    shift
+    if [ ! -f "$dir/build.ninja" ]; then
+        cmake -S "$QUILLO_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    fi
+    cmake --build "$dir"
+}
+
+QUILLO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
