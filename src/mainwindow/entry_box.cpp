@@ -39,17 +39,21 @@ EntryBox* EntryBox::createFrom(const EntryBox& templateBox, int index) {
     return box;
 }
 
-Qt::DropAction EntryBox::startDrag() {
+EntryBox::DragOffer EntryBox::dragOffer() {
     int allowedEffects = kEffectCopy | kEffectMove;
     if (onStartDrag) onStartDrag(index_, allowedEffects);
-    const Qt::DropActions actions = dropActionsFor(allowedEffects);
-    if (!actions) return Qt::IgnoreAction;
+    return {selectedText(), dropActionsFor(allowedEffects)};
+}
+
+Qt::DropAction EntryBox::startDrag() {
+    const DragOffer offer = dragOffer();
+    if (!offer.actions) return Qt::IgnoreAction;
 
     auto* data = new QMimeData;
-    data->setText(selectedText());
+    data->setText(offer.text);
     QDrag drag(this);
     drag.setMimeData(data);
-    return drag.exec(actions, Qt::CopyAction);
+    return drag.exec(offer.actions, Qt::CopyAction);
 }
 
 void EntryBox::mousePressEvent(QMouseEvent* event) {

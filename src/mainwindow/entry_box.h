@@ -24,6 +24,13 @@ public:
     // Receives the allowed drop effects (1 copy, 2 move) and may change them.
     std::function<void(int index, int& allowedEffects)> onStartDrag;
 
+    struct DragOffer {
+        QString text;
+        Qt::DropActions actions;
+    };
+    // What a drag started now would carry and allow.
+    DragOffer dragOffer();
+
     // Starts the drag of the selected text, as a press and move would.
     // Returns the action the drop target took.
     Qt::DropAction startDrag();

@@ -1,23 +1,347 @@
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <fstream>
+#include <memory>
 
 #include "fakes/fake_platform.h"
+#include "mainwindow/entry_box.h"
 #include "mainwindow/form1.h"
+#include "mainwindow/form_scale.h"
+#include "mainwindow/vscroll_bar.h"
+#include "platform/qt/qt_window_system.h"
 #include "platform/system_services.h"
 
 using namespace quillo;
+
+namespace {
+
+// A Form1 on a data file written for the test, with fakes for what leaves the
+// program (processes, message boxes, the end of the program).
+struct LoadedForm {
+    explicit LoadedForm(const std::string& data, bool realWindows = false) {
+        const std::filesystem::path file = dir.filePath("data.txt").toStdString();
+        std::ofstream(file, std::ios::binary) << data;
+        WindowSystem& windowSystem = realWindows ? static_cast<WindowSystem&>(qtWindows)
+                                                 : static_cast<WindowSystem&>(windows);
+        platform = std::make_unique<Platform>(
+            Platform{*services.codec, files, processes, *services.registry, windowSystem});
+        form = std::make_unique<Form1>(*platform, file);
+        form->Form_Load();
+    }
+
+    EntryBox* box(int k) const { return form->Text1(k); }
+    VScrollBar* scroll() const { return form->VScroll1(); }
+
+    QTemporaryDir dir;
+    SystemServices services = makeSystemServices();
+    fakes::FakeFileSystem files;
+    fakes::FakeProcesses processes;
+    fakes::FakeWindowSystem windows;
+    QtWindowSystem qtWindows;
+    std::unique_ptr<Platform> platform;
+    std::unique_ptr<Form1> form;
+};
+
+std::string entries(int count, const std::string& contentPrefix = "content ") {
+    std::string data;
+    for (int k = 1; k <= count; ++k) {
+        data += "title " + std::to_string(k) + "=" + contentPrefix + std::to_string(k) + "\r\n";
+    }
+    return data;
+}
+
+QRect pixels(UnitRect units) {
+    const PixelRect px = toPixels(units);
+    return {px.x, px.y, px.width, px.height};
+}
+
+QRect boxAt(int topUnits) {
+    return pixels({0, topUnits, 1700, 200});
+}
+
+}  // namespace
 
 class TestForm1 : public QObject {
     Q_OBJECT
 
 private slots:
-    void captionIsTheProgramsName() {
-        SystemServices services = makeSystemServices();
-        fakes::FakeProcesses processes;
+    void startupCreatesOneTitledBoxPerEntry() {
+        LoadedForm f(entries(12));
+        QCOMPARE(f.form->entryCount(), 12);
+        QCOMPARE(f.form->Text1Count(), 13);
+        QVERIFY(f.box(0)->isHidden());
+        for (int k = 1; k <= 12; ++k) {
+            QCOMPARE(f.box(k)->text(), QStringLiteral("title %1").arg(k));
+            QVERIFY(f.box(k)->isVisibleTo(f.form.get()));
+            QCOMPARE(f.box(k)->geometry(), boxAt((k - 1) * 220));
+        }
+        QCOMPARE(f.box(2)->geometry(), QRect(0, 13, 107, 12));
+        QCOMPARE(f.scroll()->geometry(), QRect(109, 0, 16, 132));
+    }
+
+    void boxesAreCopiesOfTheTemplate() {
+        LoadedForm f(entries(2));
+        for (int k = 1; k <= 2; ++k) {
+            EntryBox* box = f.box(k);
+            QCOMPARE(box->palette().color(QPalette::Base), QColor(0xC0, 0xFF, 0xFF));
+            QCOMPARE(box->palette().color(QPalette::Text), QColor(0x00, 0x00, 0xC0));
+            QVERIFY(!box->isReadOnly());
+            QVERIFY(!(box->focusPolicy() & Qt::TabFocus));
+            QVERIFY(!box->acceptDrops());
+            QCOMPARE(box->size(), f.box(0)->size());
+        }
+    }
+
+    void placesTheWindowBeforeLoading() {
+        LoadedForm f(entries(1));
+        QCOMPARE(f.windows.placements.size(), std::size_t{1});
+        const ScreenRect outer = f.windows.placements[0].second;
+        QCOMPARE(outer.x, 668);
+        QCOMPARE(outer.y, 100);
+        QCOMPARE(outer.width, 132);
+        QCOMPARE(outer.height, 136);
+        QCOMPARE(f.windows.outerHeights, std::vector<int>{176});
+        QCOMPARE(f.form->windowTitle(), QStringLiteral("Quillo4.0版"));
+        QVERIFY(f.form->windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(!(f.form->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!(f.form->windowFlags() & Qt::WindowMinimizeButtonHint));
+    }
+
+    void realPlacementPutsTheFrameAt668x100() {
+        // Offscreen Qt invents a frame around the client: the frame is what counts.
+        LoadedForm f(entries(3), /*realWindows=*/true);
+        QCOMPARE(f.form->frameGeometry(), QRect(668, 100, 132, 176));
+        QVERIFY(f.form->isVisible());
+        QCOMPARE(f.form->minimumSize(), f.form->maximumSize());
+    }
+
+    void scrollMaxFollowsTheEntryCount_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("max");
+        QTest::newRow("none") << 0 << -2200;
+        QTest::newRow("5") << 5 << -1100;
+        QTest::newRow("10") << 10 << 0;
+        QTest::newRow("11") << 11 << 220;
+        QTest::newRow("145") << 145 << 29700;
+    }
+    void scrollMaxFollowsTheEntryCount() {
+        QFETCH(int, count);
+        QFETCH(int, max);
+        LoadedForm f(entries(count));
+        QCOMPARE(int(f.scroll()->Max()), max);
+        QCOMPARE(int(f.scroll()->Min()), 0);
+        QCOMPARE(f.scroll()->Value(), 0);
+        QCOMPARE(f.form->Text1Count(), count + 1);
+    }
+
+    void missingDataFileIsReportedOverTheWindow() {
+        LoadedForm f("");
+        QFile::remove(f.dir.filePath("data.txt"));
         fakes::FakeWindowSystem windows;
-        Platform platform{*services.codec, *services.files, processes, *services.registry,
-                          windows};
-        Form1 form(platform, "no-such-data.txt");
-        QCOMPARE(form.windowTitle(), QStringLiteral("Quillo4.0版"));
+        Platform platform{*f.services.codec, f.files, f.processes, *f.services.registry, windows};
+        Form1 form(platform, f.dir.filePath("data.txt").toStdString());
+        form.Form_Load();
+        QCOMPARE(windows.placements.size(), std::size_t{1});
+        QCOMPARE(windows.events, (std::vector<std::string>{"message", "end"}));
+        QCOMPARE(windows.exitCodes, std::vector<int>{53});
+        QCOMPARE(windows.messages[0].title, std::u16string(u"quillo4"));
+        QVERIFY(QString::fromStdU16String(windows.messages[0].text)
+                    .contains(f.dir.filePath("data.txt")));
+        QCOMPARE(form.Text1Count(), 1);
+        QCOMPARE(form.VScroll1()->geometry(), QRect(109, 0, 16, 132));
+    }
+
+    void tooManyEntriesIsReported() {
+        LoadedForm f(entries(146));
+        QCOMPARE(f.windows.exitCodes, std::vector<int>{9});
+        QVERIFY(QString::fromStdU16String(f.windows.messages.at(0).text).contains("146"));
+    }
+
+    void hoverRevealsAndSelectsTheContent() {
+        LoadedForm f(entries(5), /*realWindows=*/true);
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        QTest::mouseMove(f.box(3), QPoint(5, 5));
+        QCOMPARE(f.box(3)->text(), QStringLiteral("content 3"));
+        QCOMPARE(f.box(3)->selectedText(), QStringLiteral("content 3"));
+        QTest::mouseMove(f.box(4), QPoint(5, 5));
+        QCOMPARE(f.box(4)->text(), QStringLiteral("content 4"));
+        QCOMPARE(f.box(3)->text(), QStringLiteral("content 3"));  // until Restore
+        QCOMPARE(f.box(5)->text(), QStringLiteral("title 5"));
+    }
+
+    void restoreBringsEveryTitleBack() {
+        LoadedForm f("a=\r\nb=x\r\n");
+        f.form->Text1_MouseMove(1);
+        f.form->Text1_MouseMove(2);
+        QCOMPARE(f.box(1)->text(), QString());  // an empty content gives an empty box
+        f.box(2)->setText(QStringLiteral("typed over"));
+        f.form->re_Click();
+        QCOMPARE(f.box(1)->text(), QStringLiteral("a"));
+        QCOMPARE(f.box(2)->text(), QStringLiteral("b"));
+        f.form->Text1_MouseMove(2);
+        QCOMPARE(f.box(2)->text(), QStringLiteral("x"));  // typing never touched the table
+    }
+
+    void restoreWithNoEntriesDoesNothing() {
+        LoadedForm f("no entries here\r\n");
+        f.form->re_Click();
+        QCOMPARE(f.form->Text1Count(), 1);
+        QVERIFY(f.windows.events.empty());
+    }
+
+    void restoreFromTheMenuBar() {
+        LoadedForm f(entries(2));
+        f.form->Text1_MouseMove(1);
+        f.form->menuBar()->findChild<QAction*>(QStringLiteral("re"))->trigger();
+        QCOMPARE(f.box(1)->text(), QStringLiteral("title 1"));
+    }
+
+    void pagingMovesTheColumn_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<QList<int>>("values");
+        QTest::newRow("20 entries, one page") << 20 << 1 << QList<int>{2200};
+        QTest::newRow("25 entries, two pages") << 25 << 2 << QList<int>{2200, 3300};
+        QTest::newRow("25 entries, clamped at Max") << 25 << 3 << QList<int>{2200, 3300, 3300};
+        QTest::newRow("5 entries, reversed range") << 5 << 1 << QList<int>{-1100};
+    }
+    void pagingMovesTheColumn() {
+        QFETCH(int, count);
+        QFETCH(int, steps);
+        QFETCH(QList<int>, values);
+        LoadedForm f(entries(count));
+        for (int i = 0; i < steps; ++i) {
+            f.scroll()->triggerAction(i % 2 ? QAbstractSlider::SliderPageStepAdd
+                                            : QAbstractSlider::SliderSingleStepAdd);
+            QCOMPARE(f.scroll()->Value(), values[i]);
+        }
+        for (int k = 1; k <= count; ++k) {
+            QCOMPARE(f.box(k)->geometry(), boxAt((k - 1) * 220 - values.last()));
+        }
+    }
+
+    void onePageDownShowsBoxes11To20() {
+        LoadedForm f(entries(20));
+        f.scroll()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(f.box(11)->geometry().top(), 0);
+        QCOMPARE(f.box(20)->geometry().top(), 119);  // 1980 units
+        QCOMPARE(f.box(20)->geometry(), boxAt(1980));
+        f.form->re_Click();
+        QCOMPARE(f.scroll()->Value(), 2200);  // Restore leaves the scroll position alone
+    }
+
+    void fewerThanTenEntriesMoveDown() {
+        LoadedForm f(entries(5));
+        f.scroll()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(f.scroll()->Value(), -1100);
+        QCOMPARE(f.box(1)->geometry(), boxAt(1100));
+        QCOMPARE(f.box(1)->geometry().top(), 66);
+    }
+
+    void thumbDragMovesBoxesOnlyOnRelease() {
+        LoadedForm f(entries(30));
+        QVERIFY(!f.scroll()->hasTracking());
+        f.scroll()->setSliderDown(true);
+        f.scroll()->setSliderPosition(4400);
+        QCOMPARE(f.box(1)->geometry().top(), 0);
+        f.scroll()->setSliderDown(false);
+        QCOMPARE(f.scroll()->Value(), 4400);
+        QCOMPARE(f.box(21)->geometry().top(), 0);
+    }
+
+    void dragOffersTheWholeContentAsCopyOnly() {
+        LoadedForm f("地址=北京市 海淀区=1号\r\n");
+        f.form->Text1_MouseMove(1);
+        const EntryBox::DragOffer offer = f.box(1)->dragOffer();
+        QCOMPARE(offer.actions, Qt::DropActions(Qt::CopyAction));
+        QCOMPARE(offer.text, QStringLiteral("北京市 海淀区=1号"));
+    }
+
+    void contentLongerThanQLineEditsDefaultLimit() {
+        const std::string content(100000, 'x');
+        LoadedForm f("long=" + content + "\r\n");
+        f.form->Text1_MouseMove(1);
+        QCOMPARE(f.box(1)->text().size(), qsizetype(100000));
+        QCOMPARE(f.box(1)->dragOffer().text.size(), qsizetype(100000));
+    }
+
+    void menuTreeHasTheCommandsInOrder() {
+        LoadedForm f(entries(1));
+        const QList<QAction*> top = f.form->menuBar()->actions();
+        QCOMPARE(top.size(), 3);
+        QCOMPARE(top[0]->text(), QStringLiteral("文件"));
+        QCOMPARE(top[1]->text(), QStringLiteral("恢复"));
+        QCOMPARE(top[1]->objectName(), QStringLiteral("re"));
+        QVERIFY(!top[1]->menu());
+        QCOMPARE(top[2]->text(), QStringLiteral("帮助"));
+        QCOMPARE(top[0]->menu()->objectName(), QStringLiteral("file"));
+        QCOMPARE(top[2]->menu()->objectName(), QStringLiteral("help"));
+
+        const auto items = [](QMenu* menu) {
+            QStringList names;
+            for (QAction* a : menu->actions()) {
+                names << a->objectName() + ":" + (a->isSeparator() ? "-" : a->text());
+                if (!a->shortcut().isEmpty()) names << "shortcut!";
+            }
+            return names;
+        };
+        QCOMPARE(items(top[0]->menu()), (QStringList{"edit:编辑数据", "b:-", "end:退出"}));
+        QCOMPARE(items(top[2]->menu()), (QStringList{"con:内容", "b2:-", "abo:关于"}));
+        for (QAction* a : top) QVERIFY(a->shortcut().isEmpty());
+    }
+
+    void menuBarFitsTheWindow() {
+        LoadedForm f(entries(1), /*realWindows=*/true);
+        QMenuBar* bar = f.form->menuBar();
+        for (QAction* a : bar->actions()) {
+            const QRect r = bar->actionGeometry(a);
+            QVERIFY2(r.isValid() && r.right() < bar->width(), qPrintable(a->text()));
+        }
+    }
+
+    void editDataStartsTheEditorThenEnds_data() {
+        QTest::addColumn<QString>("directory");
+        QTest::addColumn<QString>("commandLine");
+        QTest::newRow("plain") << "C:\\Quillo"
+                               << "C:\\WINDOWS\\NOTEPAD.EXE C:\\Quillo\\data.txt";
+        QTest::newRow("spaces, unquoted")
+            << "C:\\Program Files\\My Tools"
+            << "C:\\WINDOWS\\NOTEPAD.EXE C:\\Program Files\\My Tools\\data.txt";
+        QTest::newRow("drive root") << "C:\\"
+                                    << "C:\\WINDOWS\\NOTEPAD.EXE C:\\\\data.txt";
+        QTest::newRow("Chinese") << "D:\\工具"
+                                 << "C:\\WINDOWS\\NOTEPAD.EXE D:\\工具\\data.txt";
+    }
+    void editDataStartsTheEditorThenEnds() {
+        QFETCH(QString, directory);
+        QFETCH(QString, commandLine);
+        LoadedForm f(entries(2));
+        f.form->Text1_MouseMove(1);
+        f.files.directory = directory.toStdU16String();
+        f.form->menuBar()->findChild<QAction*>(QStringLiteral("edit"))->trigger();
+        QCOMPARE(f.processes.started.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdU16String(f.processes.started[0].commandLine), commandLine);
+        QCOMPARE(f.processes.started[0].windowStyle, 1);
+        QCOMPARE(f.windows.events, std::vector<std::string>{"end"});
+        QCOMPARE(f.windows.exitCodes, std::vector<int>{0});
+    }
+
+    void editDataThatCannotStartIsReportedThenEnds() {
+        LoadedForm f(entries(1));
+        f.processes.fail = true;
+        f.form->menuBar()->findChild<QAction*>(QStringLiteral("edit"))->trigger();
+        QCOMPARE(f.windows.events, (std::vector<std::string>{"message", "end"}));
+        QCOMPARE(f.windows.exitCodes, std::vector<int>{53});
+    }
+
+    void exitEndsAtOnceWithCodeZero() {
+        LoadedForm f(entries(1));
+        f.form->menuBar()->findChild<QAction*>(QStringLiteral("end"))->trigger();
+        QCOMPARE(f.windows.events, std::vector<std::string>{"end"});
+        QCOMPARE(f.windows.exitCodes, std::vector<int>{0});
+        QVERIFY(f.processes.attempts.empty());
     }
 };
 
