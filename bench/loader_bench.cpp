@@ -1,0 +1,144 @@
+// The loader on the largest table it holds and on a file far larger than any
+// table: reading, decoding and splitting, with the real code page.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+
+#include "platform/posix/iconv_codec.h"
+#include "store/data_file.h"
+#include "store/entry_table.h"
+#include "store/unicode.h"
+
+namespace {
+
+using quillo::EntryTable;
+
+// Mixed Chinese and ASCII, as real snippets are; no '=' and no CR.
+constexpr std::string_view kFiller = "北京市海淀区中关村大街 27 号 Room 501, Example Co. ";
+
+std::string textOfSize(std::size_t bytes) {
+    std::string text;
+    text.reserve(bytes + kFiller.size());
+    while (text.size() + kFiller.size() <= bytes) text += kFiller;
+    text.append(bytes - text.size(), 'x');
+    return text;
+}
+
+// `entries` lines of title=content, each line `lineBytes` long with its CR LF.
+std::string entryFile(int entries, std::size_t lineBytes) {
+    std::string file;
+    for (int i = 1; i <= entries; ++i) {
+        std::string line = "条目" + std::to_string(i) + "=";
+        line += textOfSize(lineBytes - line.size() - 2);
+        file += line + "\r\n";
+    }
+    return file;
+}
+
+// Notes only: lines with no '=', so the table stays empty however big the file.
+std::string freeLines(std::size_t totalBytes) {
+    const std::string line = textOfSize(78) + "\r\n";
+    std::string file;
+    file.reserve(totalBytes + line.size());
+    while (file.size() < totalBytes) file += line;
+    return file;
+}
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "quillo-bench-XXXXXX");
+        if (!mkdtemp(pattern.data())) std::abort();
+        path_ = pattern;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    std::filesystem::path write(const std::string& name, const std::string& bytes) const {
+        const auto file = path_ / name;
+        std::ofstream(file, std::ios::binary) << bytes;
+        return file;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+const TempDir& tempDir() {
+    static const TempDir dir;
+    return dir;
+}
+
+void loadFile(benchmark::State& state, const std::string& bytes, int expectedEntries) {
+    const quillo::IconvCodec codec;
+    const auto path = tempDir().write("data.txt", bytes);
+    for (auto _ : state) {
+        auto table = std::make_unique<EntryTable>();
+        std::int16_t entryCount = 0;
+        quillo::loadDataFile(path, codec, *table, entryCount);
+        if (entryCount != expectedEntries) state.SkipWithError("wrong number of entries");
+        benchmark::DoNotOptimize(table->data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+}
+
+void decodeAndLoad(benchmark::State& state, const std::string& bytes, int expectedEntries) {
+    const quillo::IconvCodec codec;
+    for (auto _ : state) {
+        auto table = std::make_unique<EntryTable>();
+        std::int16_t entryCount = 0;
+        quillo::loadEntries(quillo::decodeDataFile(bytes, codec), *table, entryCount);
+        if (entryCount != expectedEntries) state.SkipWithError("wrong number of entries");
+        benchmark::DoNotOptimize(table->data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+}
+
+const std::string& utf8Entries() {
+    static const std::string bytes = entryFile(quillo::kMaxEntries, 32 * 1024);
+    return bytes;
+}
+
+// The same entries in code page 936, the other branch of the decoder.
+const std::string& gbkEntries() {
+    static const std::string bytes =
+        quillo::IconvCodec().encodeAnsi(quillo::fromUtf8(utf8Entries()));
+    return bytes;
+}
+
+const std::string& fiftyMegabytes() {
+    static const std::string bytes = freeLines(50u * 1024 * 1024);
+    return bytes;
+}
+
+void BM_LoadDataFile_145x32KB_UTF8(benchmark::State& state) {
+    loadFile(state, utf8Entries(), quillo::kMaxEntries);
+}
+void BM_LoadDataFile_145x32KB_GBK(benchmark::State& state) {
+    loadFile(state, gbkEntries(), quillo::kMaxEntries);
+}
+void BM_DecodeAndLoad_145x32KB_UTF8(benchmark::State& state) {
+    decodeAndLoad(state, utf8Entries(), quillo::kMaxEntries);
+}
+void BM_LoadDataFile_50MB_FreeLines(benchmark::State& state) {
+    loadFile(state, fiftyMegabytes(), 0);
+}
+void BM_DecodeAndLoad_50MB_FreeLines(benchmark::State& state) {
+    decodeAndLoad(state, fiftyMegabytes(), 0);
+}
+
+}  // namespace
+
+BENCHMARK(BM_LoadDataFile_145x32KB_UTF8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadDataFile_145x32KB_GBK)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeAndLoad_145x32KB_UTF8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadDataFile_50MB_FreeLines)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeAndLoad_50MB_FreeLines)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
