@@ -1,0 +1,53 @@
+#!/usr/bin/env python3
+"""Prints the short table of scripts/bench from the JSON files in a folder."""
+import json
+import os
+import sys
+
+LABELS = {
+    "BM_LoadDataFile_145x32KB_UTF8": "load data.txt, 145 x 32 KB, UTF-8",
+    "BM_LoadDataFile_145x32KB_GBK": "load data.txt, 145 x 32 KB, GBK",
+    "BM_DecodeAndLoad_145x32KB_UTF8": "decode + split in memory, 145 x 32 KB",
+    "BM_LoadDataFile_50MB_FreeLines": "load data.txt, 50 MB of free lines",
+    "BM_DecodeAndLoad_50MB_FreeLines": "decode + split in memory, 50 MB",
+    "BM_Hover_100000Chars": "hover, 100,000 characters",
+    "BM_HoverAndRepaint_100000Chars": "hover and repaint, 100,000 characters",
+}
+TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
+
+
+def google_rows(path):
+    with open(path) as source:
+        for bench in json.load(source)["benchmarks"]:
+            ms = bench["real_time"] * TO_MS[bench["time_unit"]]
+            speed = bench.get("bytes_per_second")
+            extra = f"{speed / 1e6:7.0f} MB/s" if speed else ""
+            yield LABELS.get(bench["name"], bench["name"]), ms, extra
+
+
+def main():
+    folder = sys.argv[1]
+    print(f"{'benchmark':42} {'time':>10}")
+    for name in ("loader.json", "hover.json"):
+        for label, ms, extra in google_rows(os.path.join(folder, name)):
+            print(f"{label:42} {ms:7.1f} ms  {extra}")
+
+    with open(os.path.join(folder, "startup.json")) as source:
+        startup = json.load(source)
+    bare, quillo = startup["bare"], startup["quillo"]
+    print()
+    print(f"start-up, 145 entries of 4 KB, medians of {startup['runs']} runs "
+          f"(RSS: {startup['rss_runs']})")
+    print(f"{'':28} {'bare Qt':>10} {'quillo':>10} {'ratio':>6}  aim")
+    rows = [
+        ("exec to window mapped", "map_ms", "ms", 1.0, "<= 1.15"),
+        ("exec to window drawn", "drawn_ms", "ms", 1.0, ""),
+        ("peak RSS", "rss_kb", "MB", 1 / 1024, "<= 1.10"),
+    ]
+    for label, key, unit, scale, aim in rows:
+        b, q = bare[key] * scale, quillo[key] * scale
+        print(f"{label:28} {b:7.1f} {unit} {q:7.1f} {unit} {q / b:6.2f}  {aim}")
+
+
+if __name__ == "__main__":
+    main()
