@@ -8,6 +8,8 @@
 #include <limits>
 
 #include "app/fatal_error_guard.h"
+#include "dialogs/form2.h"
+#include "dialogs/frm_about.h"
 #include "mainwindow/entry_box.h"
 #include "mainwindow/form_scale.h"
 #include "mainwindow/vscroll_bar.h"
@@ -173,8 +175,15 @@ void Form1::end_Click() {
     platform_.windows.endProgram(0);
 }
 
-void Form1::con_Click() {}
+void Form1::con_Click() {
+    // A new dialog each time, so every showing starts from its design contents.
+    Form2 dialog(this);
+    dialog.exec();
+}
 
-void Form1::abo_Click() {}
+void Form1::abo_Click() {
+    frmAbout dialog(platform_, this);
+    dialog.exec();
+}
 
 }  // namespace quillo

@@ -1,0 +1,50 @@
+#include "dialogs/dialog_style.h"
+
+#include <QFontDatabase>
+#include <QStringList>
+#include <QWidget>
+
+#include "mainwindow/form_scale.h"
+
+namespace quillo {
+namespace {
+
+const QString kSongTi = QStringLiteral("宋体");
+
+// The first proportional Simplified Chinese family, unless "宋体" itself is
+// installed (under this name or its Latin one).
+QString standInFamily() {
+    for (const QString& name : {kSongTi, QStringLiteral("SimSun")}) {
+        if (QFontDatabase::hasFamily(name)) return name;
+    }
+    const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
+    for (const QString& family : chinese) {
+        if (!QFontDatabase::isFixedPitch(family) && !family.startsWith(u'@')) return family;
+    }
+    return chinese.value(0);
+}
+
+}  // namespace
+
+void placeInTwips(QWidget& control, int left, int top, int width, int height) {
+    // Edges are converted, not sizes, so controls that touch in twips touch on screen.
+    const int x = twipsToPixels(left);
+    const int y = twipsToPixels(top);
+    control.setGeometry(x, y, twipsToPixels(left + width) - x, twipsToPixels(top + height) - y);
+}
+
+QFont songTiFont(qreal pointSize) {
+    static const QString standIn = standInFamily();
+    QStringList families{kSongTi};
+    if (!standIn.isEmpty() && standIn != kSongTi) families << standIn;
+    QFont font;
+    font.setFamilies(families);
+    font.setPointSizeF(pointSize);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+}  // namespace quillo
