@@ -51,9 +51,11 @@ Qt::DropAction EntryBox::startDrag() {
 
     auto* data = new QMimeData;
     data->setText(offer.text);
-    QDrag drag(this);
-    drag.setMimeData(data);
-    return drag.exec(offer.actions, Qt::CopyAction);
+    // On the heap, and left to Qt to delete: under X11 exec() returns at the
+    // drop, and a target in another process fetches the text only after that.
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    return drag->exec(offer.actions, Qt::CopyAction);
 }
 
 void EntryBox::mousePressEvent(QMouseEvent* event) {
