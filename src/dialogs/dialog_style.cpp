@@ -11,10 +11,18 @@ namespace {
 
 const QString kSongTi = QStringLiteral("宋体");
 
-// The first proportional Simplified Chinese family, unless "宋体" itself is
-// installed (under this name or its Latin one).
+// "宋体" itself where installed, else a Chinese font whose Latin letters are
+// about as narrow as its own, else any proportional Chinese font. Wide Latin
+// letters (as in Droid Sans Fallback) would cut off the ends of the labels.
 QString standInFamily() {
-    for (const QString& name : {kSongTi, QStringLiteral("SimSun")}) {
+    const QString preferred[] = {kSongTi,
+                                 QStringLiteral("SimSun"),
+                                 QStringLiteral("NSimSun"),
+                                 QStringLiteral("WenQuanYi Micro Hei"),
+                                 QStringLiteral("Noto Sans CJK SC"),
+                                 QStringLiteral("Source Han Sans SC"),
+                                 QStringLiteral("Microsoft YaHei")};
+    for (const QString& name : preferred) {
         if (QFontDatabase::hasFamily(name)) return name;
     }
     const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);

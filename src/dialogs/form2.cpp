@@ -2,6 +2,7 @@
 
 #include <QFontInfo>
 #include <QIcon>
+#include <QPalette>
 #include <QPushButton>
 #include <QTextBlockFormat>
 #include <QTextCursor>
@@ -49,6 +50,12 @@ Form2::Form2(QWidget* parent) : QDialog(parent) {
     QTextBlockFormat lines;
     lines.setLineHeight(QFontInfo(font()).pixelSize(), QTextBlockFormat::FixedHeight);
     all.mergeBlockFormat(lines);
+    // Disabled, the box still looks like a text box: white, with grey text.
+    QPalette palette = Text1_->palette();
+    palette.setColor(QPalette::Disabled, QPalette::Base,
+                     palette.color(QPalette::Active, QPalette::Base));
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+    Text1_->setPalette(palette);
     Text1_->setEnabled(false);
 
     Command1_ = new QPushButton(QStringLiteral("确定(OK)"), this);
