@@ -1,0 +1,180 @@
+#include <QAbstractTextDocumentLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTextLayout>
+#include <QtTest>
+#include <memory>
+
+#include "dialogs/form2.h"
+#include "fakes/fake_platform.h"
+#include "mainwindow/form1.h"
+#include "platform/system_services.h"
+
+using namespace quillo;
+
+namespace {
+
+const QStringList kLines = {
+    QStringLiteral("Text1"),
+    QStringLiteral("1、使用之前要先输入数据。"),
+    QStringLiteral("   数据格式为：标题=内容。共可输入145条。"),
+    QStringLiteral("   数据的输入编辑可按下程序中的“编辑数据”按钮或使用“记事本”打开data.txt文件。"),
+    QStringLiteral("2、使用方法：启动程序，用鼠标选择需要的条目，按住鼠"),
+    QStringLiteral("标左键不放，把该条目拖入要填写的输入框中。"),
+    QStringLiteral("3、鼠标经过条目时，条目的标题会转变为内容。如果要恢"),
+    QStringLiteral("复标题。按下“恢复”按钮即可。"),
+    QStringLiteral("4、程序启动后，会始终保持在最上层，方便操作。"),
+};
+
+// The main window with no entries, shown, with fakes for the system.
+struct MainWindow {
+    MainWindow() {
+        platform = std::make_unique<Platform>(
+            Platform{*services.codec, files, processes, registry, windows});
+        form = std::make_unique<Form1>(*platform, "no-such-data.txt");
+        form->show();
+    }
+
+    SystemServices services = makeSystemServices();
+    fakes::FakeFileSystem files;
+    fakes::FakeProcesses processes;
+    fakes::FakeRegistry registry;
+    fakes::FakeWindowSystem windows;
+    std::unique_ptr<Platform> platform;
+    std::unique_ptr<Form1> form;
+};
+
+// Runs `whileOpen` on the modal dialog once it is shown, then presses OK if the
+// dialog is still open, so a failed check never leaves the test waiting.
+void duringModal(std::function<void(Form2&)> whileOpen) {
+    QTimer::singleShot(0, [whileOpen] {
+        auto* dialog = qobject_cast<Form2*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        whileOpen(*dialog);
+        if (dialog->isVisible()) dialog->Command1()->click();
+    });
+}
+
+QPoint helpMenuCenter(Form1& form) {
+    QMenuBar* bar = form.menuBar();
+    auto* help = bar->findChild<QMenu*>(QStringLiteral("help"));
+    return bar->mapTo(&form, bar->actionGeometry(help->menuAction()).center());
+}
+
+}  // namespace
+
+class TestForm2 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void instructionsAreTheNineLinesEachEndedByCrLf() {
+        QCOMPARE(QString::fromUtf16(kInstructions), kLines.join(QStringLiteral("\r\n")) + "\r\n");
+
+        Form2 dialog;
+        // The text box keeps each line as a paragraph; the final CR LF leaves an
+        // empty one after the ninth.
+        QCOMPARE(dialog.Text1()->toPlainText(), kLines.join(u'\n') + u'\n');
+    }
+
+    void captionsFlagsAndModality() {
+        Form2 dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("操作说明"));
+        QCOMPARE(dialog.Command1()->text(), QStringLiteral("确定(OK)"));
+        QVERIFY(!dialog.windowIcon().isNull());
+        const Qt::WindowFlags flags = dialog.windowFlags();
+        QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!(flags & Qt::WindowContextHelpButtonHint));
+        QCOMPARE(dialog.windowModality(), Qt::ApplicationModal);
+    }
+
+    void controlsAtTheirTwipPositions() {
+        Form2 dialog;
+        // 4680 x 2700 twips, fixed.
+        QCOMPARE(dialog.minimumSize(), QSize(312, 180));
+        QCOMPARE(dialog.maximumSize(), QSize(312, 180));
+        QCOMPARE(dialog.Text1()->geometry(), QRect(0, 0, 313, 129));
+        QCOMPARE(dialog.Command1()->geometry(), QRect(104, 144, 105, 25));
+    }
+
+    void textBoxIsDisabledAndShowsEveryLine() {
+        Form2 dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTextEdit* text = dialog.Text1();
+        QVERIFY(!text->isEnabled());
+        QCOMPARE(text->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(QApplication::focusWidget(), dialog.Command1());
+
+        QTest::mouseDClick(text->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
+        QTest::keyClicks(text, QStringLiteral("x"));
+        QVERIFY(!text->textCursor().hasSelection());
+        QCOMPARE(text->toPlainText(), kLines.join(u'\n') + u'\n');
+
+        // The hand-wrapped lines 5 and 7 fit the box's width, and the ninth line
+        // ends inside it.
+        QTextDocument* document = text->document();
+        const int viewportHeight = text->viewport()->height();
+        for (int line : {5, 7}) {
+            QCOMPARE(document->findBlockByNumber(line - 1).layout()->lineCount(), 1);
+        }
+        const QRectF ninth =
+            document->documentLayout()->blockBoundingRect(document->findBlockByNumber(8));
+        QVERIFY2(
+            ninth.bottom() <= viewportHeight,
+            qPrintable(
+                QStringLiteral("line 9 ends at %1 of %2").arg(ninth.bottom()).arg(viewportHeight)));
+    }
+
+    void okCloses() {
+        Form2 dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::mouseClick(dialog.Command1(), Qt::LeftButton);
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void contentsOpensModallyAndFreshEachTime() {
+        MainWindow main;
+        bool opened = false;
+        duringModal([&](Form2& dialog) {
+            opened = true;
+            dialog.Text1()->setPlainText(QStringLiteral("changed"));
+        });
+        main.form->con_Click();
+        QVERIFY(opened);
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+
+        QString secondText;
+        duringModal([&](Form2& dialog) { secondText = dialog.Text1()->toPlainText(); });
+        main.form->con_Click();
+        QCOMPARE(secondText, kLines.join(u'\n') + u'\n');
+    }
+
+    void mainWindowTakesNoInputWhileOpen() {
+        MainWindow main;
+        QVERIFY(QTest::qWaitForWindowExposed(main.form.get()));
+        const QPoint help = helpMenuCenter(*main.form);
+
+        // Without a dialog, the same click opens the Help menu.
+        QTest::mouseClick(main.form->windowHandle(), Qt::LeftButton, {}, help);
+        QVERIFY(QApplication::activePopupWidget() != nullptr);
+        QApplication::activePopupWidget()->close();
+
+        QWidget* popupWhileOpen = nullptr;
+        duringModal([&](Form2&) {
+            QTest::mouseClick(main.form->windowHandle(), Qt::LeftButton, {}, help);
+            popupWhileOpen = QApplication::activePopupWidget();
+            if (popupWhileOpen) popupWhileOpen->close();
+        });
+        main.form->con_Click();
+        QCOMPARE(popupWhileOpen, nullptr);
+    }
+};
+
+QTEST_MAIN(TestForm2)
+#include "tst_form2.moc"
