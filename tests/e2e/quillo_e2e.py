@@ -1,0 +1,602 @@
+#!/usr/bin/env python3
+"""End-to-end tests: the real program, each case under an Xvfb of its own.
+
+The program is driven only from outside, the way a user and the desktop
+would: xdotool for the pointer and keys, xwininfo and xprop for what the X
+server knows of its windows, screenshots for what it draws, a second program
+for drops, a stand-in xdg-open for the editor, and the exit code.
+
+    quillo_e2e.py --quillo PATH [--receiver PATH] CASE [ROW]
+
+Every wait is bounded; whatever a case starts is stopped when it ends.
+"""
+
+import argparse
+import hashlib
+import os
+import select
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+MAIN_TITLE = "Quillo4.0版"
+APP_TITLE = "quillo4"  # the message box, and Qt's popup menus too
+LIGHT_CYAN = bytes.fromhex("c0ffff")
+
+# A sanitizer build starts several times slower than a normal one.
+START_TIMEOUT = 30.0
+EXIT_TIMEOUT = 15.0
+POLL = 0.05
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_until(what, probe, timeout):
+    """Calls probe until it returns something true; fails after timeout."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = probe()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure(f"timed out after {timeout:.0f} s waiting for {what}")
+        time.sleep(POLL)
+
+
+class Session:
+    """One Xvfb, a scratch directory and every process the case starts."""
+
+    def __init__(self, args, screen="1024x768x24"):
+        self.quillo = os.path.abspath(args.quillo)
+        self.receiver = args.receiver and os.path.abspath(args.receiver)
+        self.screen = screen
+        self.processes = []
+        self.root = tempfile.mkdtemp(prefix="quillo-e2e-")
+        self.display = None
+        self.env = None
+
+    def __enter__(self):
+        try:
+            self._start_xvfb()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def __exit__(self, kind, value, trace):
+        for proc in reversed(self.processes):
+            stop(proc)
+        if kind is not None:
+            self.dump_logs()
+        shutil.rmtree(self.root, ignore_errors=True)
+        return False
+
+    def _start_xvfb(self):
+        # -displayfd picks a free display number; -noreset keeps the server
+        # from resetting (and refusing clients) each time the last one leaves.
+        read_fd, write_fd = os.pipe()
+        xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", self.screen,
+             "-noreset", "-nolisten", "tcp", "-dpi", "96"],
+            pass_fds=[write_fd], stdout=subprocess.DEVNULL,
+            stderr=open(os.path.join(self.root, "xvfb.log"), "wb"))
+        os.close(write_fd)
+        self.processes.append(xvfb)
+        number = b""
+        deadline = time.monotonic() + 10
+        with os.fdopen(read_fd, "rb", buffering=0) as pipe:
+            while not number.endswith(b"\n"):
+                left = deadline - time.monotonic()
+                ready, _, _ = select.select([pipe], [], [], max(left, 0))
+                chunk = pipe.read(16) if ready else b""
+                if not chunk:
+                    raise Failure("Xvfb did not report its display")
+                number += chunk
+        self.display = ":" + number.decode().strip()
+
+        runtime = os.path.join(self.root, "runtime")
+        os.mkdir(runtime, 0o700)
+        env = dict(os.environ)
+        for name in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE",
+                     "QT_SCALE_FACTOR", "XAUTHORITY"):
+            env.pop(name, None)
+        env.update(DISPLAY=self.display, XDG_RUNTIME_DIR=runtime)
+        self.env = env
+
+    # --- processes -------------------------------------------------------
+
+    def start(self, argv, cwd, name, extra_env=None):
+        env = dict(self.env)
+        env.update(extra_env or {})
+        log = open(os.path.join(self.root, name + ".log"), "wb")
+        proc = subprocess.Popen(argv, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
+                                stdout=log, stderr=subprocess.STDOUT)
+        proc.log_name = name
+        self.processes.append(proc)
+        return proc
+
+    def start_quillo(self, cwd, program=None, extra_env=None):
+        return self.start([program or self.quillo], cwd, "quillo", extra_env)
+
+    def x(self, *argv, timeout=10):
+        """Runs an X client tool against this session's display."""
+        try:
+            done = subprocess.run(list(argv), env=self.env, capture_output=True,
+                                  timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"{argv[0]} did not finish within {timeout} s")
+        return done.returncode, done.stdout.decode("utf-8", "replace")
+
+    def dump_logs(self):
+        for entry in sorted(os.listdir(self.root)):
+            if entry.endswith(".log"):
+                with open(os.path.join(self.root, entry), "rb") as f:
+                    text = f.read().decode("utf-8", "replace").strip()
+                if text:
+                    print(f"--- {entry}\n{text[-6000:]}", file=sys.stderr)
+
+    # --- windows ---------------------------------------------------------
+
+    def visible_windows(self, proc, title=None):
+        argv = ["xdotool", "search", "--all", "--onlyvisible", "--pid", str(proc.pid)]
+        argv += ["--name", f"^{title}$"] if title else ["--name", ""]
+        _, out = self.x(*argv)
+        return [int(line) for line in out.split()]
+
+    def wait_window(self, proc, title, timeout=START_TIMEOUT):
+        def probe():
+            check(proc.poll() is None,
+                  f"the program exited with {proc.returncode} before showing '{title}'")
+            found = self.visible_windows(proc, title)
+            return found[0] if found else None
+        return wait_until(f"a window titled '{title}'", probe, timeout)
+
+    def geometry(self, window):
+        code, out = self.x("xwininfo", "-id", str(window))
+        check(code == 0, f"xwininfo failed on window {window}")
+        fields = {}
+        for line in out.splitlines():
+            key, _, value = line.strip().partition(":")
+            fields[key] = value.strip()
+        return tuple(int(fields[k]) for k in
+                     ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
+
+    def screenshot(self):
+        """The whole screen as (width, rgb bytes)."""
+        width = int(self.screen.split("x")[0])
+        try:
+            shot = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
+                                  env=self.env, capture_output=True, timeout=15)
+        except subprocess.TimeoutExpired:
+            raise Failure("import did not finish")
+        check(shot.returncode == 0, "import failed: " + shot.stderr.decode(errors="replace"))
+        return Image(width, shot.stdout)
+
+    # --- pointer and keys ----------------------------------------------------
+    # One xdotool call per step with a pause between: chained in one call, the
+    # button is up again before the drag has started.
+
+    def move(self, x, y, pause=0.05):
+        self.x("xdotool", "mousemove", str(round(x)), str(round(y)))
+        time.sleep(pause)
+
+    def click(self, x, y):
+        self.move(x, y, pause=0.1)
+        self.x("xdotool", "click", "1")
+        time.sleep(0.1)
+
+    def drag(self, start, end, steps=10):
+        self.move(*start)
+        self.x("xdotool", "mousedown", "1")
+        time.sleep(0.05)
+        for i in range(1, steps + 1):
+            self.move(start[0] + (end[0] - start[0]) * i / steps,
+                      start[1] + (end[1] - start[1]) * i / steps)
+        self.x("xdotool", "mouseup", "1")
+        time.sleep(0.05)
+
+
+class Image:
+    def __init__(self, width, rgb):
+        self.width = width
+        self.rgb = rgb
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return self.rgb[i:i + 3]
+
+    def region(self, x, y, w, h):
+        return Region(w, b"".join(self.rgb[((y + r) * self.width + x) * 3:
+                                           ((y + r) * self.width + x + w) * 3]
+                                  for r in range(h)))
+
+
+class Region:
+    def __init__(self, width, rgb):
+        self.width = width
+        self.rgb = rgb
+
+    def columns_differing_from(self, other):
+        return sorted({(i // 3) % self.width for i in range(0, len(self.rgb), 3)
+                       if self.rgb[i:i + 3] != other.rgb[i:i + 3]})
+
+    def same_but_cursor(self, other):
+        """Equal but for the text cursor, which blinks once the box has the
+        focus: at most two neighbouring columns may differ."""
+        columns = self.columns_differing_from(other)
+        return not columns or columns[-1] - columns[0] <= 1
+
+
+def stop(proc):
+    if proc.poll() is None:
+        proc.terminate()
+        try:
+            proc.wait(timeout=3)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait(timeout=3)
+
+
+def wait_exit(proc, timeout=EXIT_TIMEOUT):
+    try:
+        return proc.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        raise Failure(f"the program was still running {timeout:.0f} s later")
+
+
+def write_data(directory, lines):
+    """data.txt as the Windows editor writes it: CR LF line ends."""
+    path = os.path.join(directory, "data.txt")
+    with open(path, "wb") as f:
+        f.write("".join(line + "\r\n" for line in lines).encode("utf-8"))
+    return path
+
+
+def box_rows(session, main_window, image):
+    """Top and bottom screen rows of each box that shows a title, from the
+    light cyan runs down a column near the right end of the boxes, where short
+    titles leave the background bare."""
+    left, top, width, height = session.geometry(main_window)
+    column = left + width * 100 // 132
+    rows, start = [], None
+    for y in range(top, top + height):
+        cyan = image.pixel(column, y) == LIGHT_CYAN
+        if cyan and start is None:
+            start = y
+        elif not cyan and start is not None:
+            rows.append((start, y - 1))
+            start = None
+    return rows
+
+
+def snapshot(path):
+    """What is at path: a file's hash, a directory's listing, or nothing."""
+    if os.path.isdir(path):
+        return ("directory", sorted(os.listdir(path)))
+    if os.path.exists(path):
+        with open(path, "rb") as f:
+            return ("file", hashlib.sha256(f.read()).hexdigest())
+    return ("absent",)
+
+
+# --- start-up ---------------------------------------------------------------
+
+SAMPLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                      "examples", "data.txt")
+
+# Every figure is a logical pixel: at 150 % the window is 1.5 times larger on
+# screen, and sits 1.5 times further from the corner.
+# A box is 106.5 x 12.0 px, so 106 or 107 px wide once rounded.
+STARTUP_CASES = {
+    "scale-100": {"scale": None, "screen": "1024x768x24", "window": (668, 100, 132, 176),
+                  "box_widths": (106, 107), "box_height": 12},
+    "scale-150": {"scale": "1.5", "screen": "1280x1024x24", "window": (1002, 150, 198, 264),
+                  "box_widths": (159, 160, 161), "box_height": 18},
+}
+
+
+def case_startup(args):
+    row = STARTUP_CASES[args.row]
+    with Session(args, screen=row["screen"]) as s:
+        work = os.path.join(s.root, "run")
+        os.mkdir(work)
+        shutil.copy(SAMPLE, os.path.join(work, "data.txt"))
+        extra = {"QT_SCALE_FACTOR": row["scale"]} if row["scale"] else {}
+        quillo = s.start_quillo(work, extra_env=extra)
+        window = s.wait_window(quillo, MAIN_TITLE)
+        time.sleep(0.5)  # let it finish placing and painting
+
+        geometry = s.geometry(window)
+        check(geometry == row["window"],
+              f"window at {geometry} (x, y, width, height), expected {row['window']}")
+        _, state = s.x("xprop", "-id", str(window), "_NET_WM_STATE")
+        check("_NET_WM_STATE_ABOVE" in state, f"not marked stay-on-top: {state.strip()}")
+
+        image = s.screenshot()
+        rows = box_rows(s, window, image)
+        check(len(rows) >= 10, f"expected ten or more boxes in view, found rows {rows}")
+        x, y, width, _ = row["window"]
+        box_height = row["box_height"]
+        first_top, first_bottom = rows[0]
+        check(first_bottom - first_top + 1 == box_height,
+              f"first box {first_bottom - first_top + 1} px high, expected {box_height}")
+        middle = first_top + box_height // 2
+        check(image.pixel(x, middle) == LIGHT_CYAN,
+              "the first box does not start at the window's left edge")
+        right = max(px for px in range(x, x + width) if image.pixel(px, middle) == LIGHT_CYAN)
+        check(right - x + 1 in row["box_widths"],
+              f"the first box is {right - x + 1} px wide, expected {row['box_widths']}")
+        # Only the menu bar lies between the window's top and the first box.
+        check(first_top - y < 40 * box_height // 12,
+              f"the first box starts {first_top - y} px below the window's top")
+        check(quillo.poll() is None, "the program ended by itself")
+
+
+# --- fatal errors ------------------------------------------------------------
+
+def many_entries(count):
+    # Free lines between the entries use no slot and must not be counted.
+    lines = []
+    for k in range(1, count + 1):
+        lines += [f"条目{k}=内容 {k}", "# 注释行"]
+    return lines
+
+
+FATAL_CASES = {
+    # row: (how to make data.txt in the working directory, expected exit code)
+    "missing-file": (lambda path: None, 53),
+    "too-many-entries": (lambda path: write_data(os.path.dirname(path), many_entries(146)), 9),
+    "data-is-directory": (lambda path: os.mkdir(path), 75),
+}
+
+
+def case_fatal(args):
+    prepare, expected = FATAL_CASES[args.row]
+    with Session(args) as s:
+        work = os.path.join(s.root, "run")
+        os.mkdir(work)
+        data = os.path.join(work, "data.txt")
+        prepare(data)
+        before = snapshot(data)
+
+        quillo = s.start_quillo(work)
+        report = s.wait_window(quillo, APP_TITLE)
+        # The report stands over the main window, which is already on screen.
+        check(s.visible_windows(quillo, MAIN_TITLE), "no main window behind the report")
+        time.sleep(0.3)
+        check(quillo.poll() is None,
+              f"the program ended ({quillo.returncode}) before the report was dismissed")
+
+        s.x("xdotool", "windowfocus", str(report))
+        time.sleep(0.1)
+        s.x("xdotool", "key", "Return")
+        code = wait_exit(quillo)
+        check(code == expected, f"exit code {code}, expected {expected}")
+        check(snapshot(data) == before, f"data.txt changed: {before} -> {snapshot(data)}")
+
+
+# --- drag out ------------------------------------------------------------------
+
+LONG_CONTENT = ("长文本 long text = 0123456789，" * 5000)[:100000]
+
+# Box number, title and content; the rows share one data.txt.
+DRAG_ENTRIES = [
+    ("中文", "王晓明，北京市海淀区中关村大街 27 号 5 层 501 室"),
+    ("等号", "  a = b == c  =  x "),
+    ("长文", LONG_CONTENT),
+]
+DRAG_CASES = {"chinese": 1, "equals-and-spaces": 2, "long": 3}
+
+RECEIVER_PLACE = (120, 300, 360, 200)
+
+
+def wait_drop(directory, number, timeout=20):
+    stem = os.path.join(directory, f"drop-{number}")
+
+    def probe():
+        if os.path.exists(stem + ".txt") and os.path.exists(stem + ".actions"):
+            with open(stem + ".txt", "rb") as text, open(stem + ".actions", "rb") as actions:
+                return text.read().decode("utf-8"), actions.read().decode()
+        return None
+    return wait_until(f"drop {number} at the receiver", probe, timeout)
+
+
+def case_drag(args):
+    check(args.receiver, "--receiver is needed for the drag cases")
+    box = DRAG_CASES[args.row]
+    title, content = DRAG_ENTRIES[box - 1]
+    with Session(args) as s:
+        work = os.path.join(s.root, "run")
+        drops = os.path.join(s.root, "drops")
+        os.mkdir(work)
+        os.mkdir(drops)
+        data = write_data(work, [f"{t}={c}" for t, c in DRAG_ENTRIES])
+        before = snapshot(data)
+
+        receiver = s.start([s.receiver, drops] + [str(v) for v in RECEIVER_PLACE], work,
+                           "receiver")
+        quillo = s.start_quillo(work)
+        window = s.wait_window(quillo, MAIN_TITLE)
+        s.wait_window(receiver, "drop receiver")
+        time.sleep(0.5)
+
+        rows = box_rows(s, window, s.screenshot())
+        check(len(rows) == len(DRAG_ENTRIES), f"expected {len(DRAG_ENTRIES)} boxes, rows {rows}")
+        left, _, _, _ = s.geometry(window)
+        top, bottom = rows[box - 1]
+        grab = (left + 40, (top + bottom) // 2)
+        rx, ry, rw, rh = RECEIVER_PLACE
+        target = (rx + rw // 2, ry + rh // 2)
+
+        # Hovering shows the content; what the box shows then is what it must
+        # still show after its text has been dragged out.
+        box_area = (left, top, 106, bottom - top + 1)
+        title_shown = s.screenshot().region(*box_area)
+        s.move(grab[0] - 4, grab[1])
+        s.move(*grab, pause=0.3)
+        shown = s.screenshot().region(*box_area)
+        check(not shown.same_but_cursor(title_shown), "hovering did not change the box")
+
+        for number in (1, 2):
+            s.drag(grab, target)
+            received, actions = wait_drop(drops, number)
+            check(received == content,
+                  f"drop {number}: received {len(received)} characters "
+                  f"{received[:60]!r}..., expected {len(content)} {content[:60]!r}...")
+            check(actions == "copy", f"drop {number}: the source offered '{actions}', not copy only")
+            s.move(*target, pause=0.3)
+            after = s.screenshot().region(*box_area)
+            check(after.same_but_cursor(shown),
+                  f"drop {number}: the box shows something else after the drag (columns "
+                  f"{after.columns_differing_from(shown)} of the box differ)")
+
+        check(not os.path.exists(os.path.join(drops, "drop-3.txt")), "a drop too many")
+        check(quillo.poll() is None, f"the program ended ({quillo.returncode}) during the drags")
+        check(receiver.poll() is None, f"the receiver ended ({receiver.returncode})")
+        check(snapshot(data) == before, "data.txt changed")
+
+
+# --- menu ----------------------------------------------------------------------
+
+FILE_MENU = (680, 110)  # "文件" at 100 %, on the window at 668, 100
+
+
+def open_file_menu(session, quillo, main_window):
+    """Opens 文件 and returns the screen points of its two commands.
+
+    The points were read once from a screenshot of the open menu (120 x 46
+    px at 674, 120 with the default style and font): 编辑数据 centred 10 px
+    below the popup's top, 退出 12 px above its bottom, both about 40 px in.
+    They are taken relative to the popup, wherever it opens."""
+    session.click(*FILE_MENU)
+
+    def popup():
+        found = [w for w in session.visible_windows(quillo) if w != main_window]
+        return found[0] if found else None
+    menu = wait_until("the 文件 menu", popup, 10)
+    x, y, width, height = session.geometry(menu)
+    check(height > 30 and width > 60, f"the 文件 menu is only {width} x {height} px")
+    return {"edit": (x + 40, y + 10), "end": (x + 40, y + height - 12)}
+
+
+def case_menu_exit(args):
+    with Session(args) as s:
+        work = os.path.join(s.root, "run")
+        os.mkdir(work)
+        data = write_data(work, ["姓名=王晓明", "手机=138-0013-8000"])
+        before = snapshot(data)
+        quillo = s.start_quillo(work)
+        window = s.wait_window(quillo, MAIN_TITLE)
+        time.sleep(0.3)
+        items = open_file_menu(s, quillo, window)
+        s.click(*items["end"])
+        code = wait_exit(quillo)
+        check(code == 0, f"退出 ended the program with exit code {code}")
+        check(snapshot(data) == before, "data.txt changed")
+
+
+# The program's directory is where its executable is, so each row runs a
+# copy of it from a directory named as the row says. A name that a shell
+# would take apart must reach the editor as one argument and start nothing.
+EDIT_CASES = {
+    "plain": "程序 目录",
+    "shell-characters": "a; touch injected-semicolon; $(touch injected-dollar) "
+                        "`touch injected-backtick` 'q' \"d\" | touch injected-pipe &",
+}
+
+FAKE_XDG_OPEN = """#!/bin/sh
+# Stands in for the desktop's opener: records its arguments, one per NUL.
+record="$QUILLO_E2E_CALLS/call-$$"
+printf '%s\\0' "$@" > "$record.tmp" && mv "$record.tmp" "$record"
+"""
+
+
+def case_menu_edit(args):
+    name = EDIT_CASES[args.row]
+    with Session(args) as s:
+        work = os.path.join(s.root, "run")
+        fakes = os.path.join(s.root, "bin")
+        calls = os.path.join(s.root, "calls")
+        program_dir = os.path.join(s.root, name)
+        for d in (work, fakes, calls, program_dir):
+            os.mkdir(d)
+        opener = os.path.join(fakes, "xdg-open")
+        with open(opener, "w") as f:
+            f.write(FAKE_XDG_OPEN)
+        os.chmod(opener, 0o755)
+        program = os.path.join(program_dir, "quillo")
+        shutil.copy2(s.quillo, program)
+
+        data = write_data(work, ["姓名=王晓明", "邮箱=xiaoming.wang@example.com"])
+        before = snapshot(data)
+        quillo = s.start_quillo(work, program=program, extra_env={
+            "PATH": fakes + os.pathsep + os.environ.get("PATH", "/usr/bin:/bin"),
+            "QUILLO_E2E_CALLS": calls})
+        window = s.wait_window(quillo, MAIN_TITLE)
+        time.sleep(0.3)
+        items = open_file_menu(s, quillo, window)
+        s.click(*items["edit"])
+        code = wait_exit(quillo)
+        check(code == 0, f"编辑数据 ended the program with exit code {code}")
+
+        def recorded():
+            return [c for c in os.listdir(calls) if not c.endswith(".tmp")]
+        wait_until("the editor to be started", recorded, 10)
+        time.sleep(0.5)  # anything else started would have shown by now
+        started = recorded()
+        check(len(started) == 1, f"the opener was started {len(started)} times")
+        with open(os.path.join(calls, started[0]), "rb") as f:
+            argv = f.read().decode("utf-8").split("\0")[:-1]
+        expected = os.path.join(program_dir, "data.txt")
+        check(argv == [expected], f"the opener got {argv}, expected [{expected!r}]")
+
+        stray = [os.path.join(d, f) for d, _, files in os.walk(s.root)
+                 for f in files if f.startswith("injected")]
+        check(not stray, f"a command hidden in the directory's name ran: {stray}")
+        check(snapshot(data) == before, "data.txt changed")
+
+
+CASES = {
+    "startup": (case_startup, STARTUP_CASES),
+    "fatal": (case_fatal, FATAL_CASES),
+    "drag": (case_drag, DRAG_CASES),
+    "menu-exit": (case_menu_exit, None),
+    "menu-edit": (case_menu_edit, EDIT_CASES),
+}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--quillo", required=True, help="the program under test")
+    parser.add_argument("--receiver", help="the drop receiver, for the drag cases")
+    parser.add_argument("case", choices=sorted(CASES))
+    parser.add_argument("row", nargs="?")
+    args = parser.parse_args()
+    run, rows = CASES[args.case]
+    if rows is not None and args.row not in rows:
+        parser.error(f"{args.case} needs one of: {', '.join(rows)}")
+    for tool in ("Xvfb", "xdotool", "xwininfo", "xprop", "import"):
+        if not shutil.which(tool):
+            print(f"FAIL: {tool} is not installed (scripts/lib.sh installs it)", file=sys.stderr)
+            return 1
+    started = time.monotonic()
+    try:
+        run(args)
+    except Failure as failure:
+        print(f"FAIL: {args.case} {args.row or ''}: {failure}", file=sys.stderr)
+        return 1
+    print(f"ok: {args.case} {args.row or ''} ({time.monotonic() - started:.1f} s)")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
