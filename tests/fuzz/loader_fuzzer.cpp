@@ -1,0 +1,49 @@
+// Any bytes as data.txt: the loader ends with a table or with the one error it
+// may raise (too many entries), and what it keeps obeys the file's format.
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+
+#include "platform/posix/iconv_codec.h"
+#include "platform/run_error.h"
+#include "store/data_file.h"
+#include "store/unicode.h"
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const quillo::IconvCodec codec;
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+
+    const std::u16string text = quillo::decodeDataFile(bytes, codec);
+    // UTF-8 comes back byte for byte once decoded, byte-order mark aside.
+    if (!bytes.starts_with("\xEF\xBB\xBF") && quillo::isValidUtf8(bytes)) {
+        check(quillo::toUtf8(text) == bytes);
+    }
+
+    auto table = std::make_unique<quillo::EntryTable>();
+    std::int16_t entryCount = 0;
+    try {
+        quillo::loadEntries(text, *table, entryCount);
+    } catch (const quillo::RunError& error) {
+        check(error.number() == quillo::ErrorNumber::SubscriptOutOfRange);
+        check(entryCount == quillo::kMaxEntries);
+    }
+    check(entryCount >= 0 && entryCount <= quillo::kMaxEntries);
+    check((*table)[0].title.empty() && (*table)[0].content.empty());
+    for (int i = 1; i <= entryCount; ++i) {
+        const quillo::Entry& entry = (*table)[static_cast<std::size_t>(i)];
+        // The title ends at the first '=', and no line end survives the split.
+        check(entry.title.find(u'=') == std::u16string::npos);
+        check(entry.title.find(u'\r') == std::u16string::npos);
+        check(entry.content.find(u'\r') == std::u16string::npos);
+    }
+    return 0;
+}
