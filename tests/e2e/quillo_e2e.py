@@ -12,10 +12,12 @@ Every wait is bounded; whatever a case starts is stopped when it ends.
 """
 
 import argparse
+import ctypes
 import hashlib
 import os
 import select
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -33,6 +35,16 @@ POLL = 0.05
 
 class Failure(Exception):
     pass
+
+
+_libc = ctypes.CDLL(None, use_errno=True)
+_PR_SET_PDEATHSIG = 1
+
+
+def die_with_harness():
+    """Runs in each child before exec: should the harness itself be killed
+    (a ctest timeout), what it started does not outlive it."""
+    _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL)
 
 
 def check(condition, message):
@@ -84,11 +96,12 @@ class Session:
         # -displayfd picks a free display number; -noreset keeps the server
         # from resetting (and refusing clients) each time the last one leaves.
         read_fd, write_fd = os.pipe()
-        xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", self.screen,
-             "-noreset", "-nolisten", "tcp", "-dpi", "96"],
-            pass_fds=[write_fd], stdout=subprocess.DEVNULL,
-            stderr=open(os.path.join(self.root, "xvfb.log"), "wb"))
+        with open(os.path.join(self.root, "xvfb.log"), "wb") as log:
+            xvfb = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", self.screen,
+                 "-noreset", "-nolisten", "tcp", "-dpi", "96"],
+                pass_fds=[write_fd], stdout=subprocess.DEVNULL, stderr=log,
+                preexec_fn=die_with_harness)
         os.close(write_fd)
         self.processes.append(xvfb)
         number = b""
@@ -117,10 +130,10 @@ class Session:
     def start(self, argv, cwd, name, extra_env=None):
         env = dict(self.env)
         env.update(extra_env or {})
-        log = open(os.path.join(self.root, name + ".log"), "wb")
-        proc = subprocess.Popen(argv, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
-                                stdout=log, stderr=subprocess.STDOUT)
-        proc.log_name = name
+        with open(os.path.join(self.root, name + ".log"), "wb") as log:
+            proc = subprocess.Popen(argv, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
+                                    stdout=log, stderr=subprocess.STDOUT,
+                                    preexec_fn=die_with_harness)
         self.processes.append(proc)
         return proc
 
@@ -335,6 +348,12 @@ def case_startup(args):
         right = max(px for px in range(x, x + width) if image.pixel(px, middle) == LIGHT_CYAN)
         check(right - x + 1 in row["box_widths"],
               f"the first box is {right - x + 1} px wide, expected {row['box_widths']}")
+        # The title is drawn in dark blue (#0000C0): antialiasing blends the
+        # edges of the strokes into the background but leaves their cores.
+        ink = [image.pixel(px, py) for py in range(first_top, first_bottom + 1)
+               for px in range(x, right + 1)]
+        check(any(r < 0x30 and g < 0x30 and 0xB0 <= b <= 0xD0 for r, g, b in ink),
+              "no dark blue text in the first box")
         # Only the menu bar lies between the window's top and the first box.
         check(first_top - y < 40 * box_height // 12,
               f"the first box starts {first_top - y} px below the window's top")
@@ -488,19 +507,55 @@ def open_file_menu(session, quillo, main_window):
     return {"edit": (x + 40, y + 10), "end": (x + 40, y + height - 12)}
 
 
+FAKE_XDG_OPEN = """#!/bin/sh
+# Stands in for the desktop's opener: records its arguments, one per NUL.
+record="$QUILLO_E2E_CALLS/call-$$"
+printf '%s\\0' "$@" > "$record.tmp" && mv "$record.tmp" "$record"
+"""
+
+
+class FakeOpener:
+    """An xdg-open first in the program's PATH that only records its calls,
+    so no test ever opens a real editor."""
+
+    def __init__(self, session):
+        bin_dir = os.path.join(session.root, "bin")
+        self.calls = os.path.join(session.root, "calls")
+        os.mkdir(bin_dir)
+        os.mkdir(self.calls)
+        opener = os.path.join(bin_dir, "xdg-open")
+        with open(opener, "w") as f:
+            f.write(FAKE_XDG_OPEN)
+        os.chmod(opener, 0o755)
+        self.env = {"PATH": bin_dir + os.pathsep + os.environ.get("PATH", "/usr/bin:/bin"),
+                    "QUILLO_E2E_CALLS": self.calls}
+
+    def recorded(self):
+        """The argument lists of the calls so far (the program name left out)."""
+        calls = []
+        for name in sorted(os.listdir(self.calls)):
+            if not name.endswith(".tmp"):
+                with open(os.path.join(self.calls, name), "rb") as f:
+                    calls.append(f.read().decode("utf-8").split("\0")[:-1])
+        return calls
+
+
 def case_menu_exit(args):
     with Session(args) as s:
         work = os.path.join(s.root, "run")
         os.mkdir(work)
+        opener = FakeOpener(s)
         data = write_data(work, ["姓名=王晓明", "手机=138-0013-8000"])
         before = snapshot(data)
-        quillo = s.start_quillo(work)
+        quillo = s.start_quillo(work, extra_env=opener.env)
         window = s.wait_window(quillo, MAIN_TITLE)
         time.sleep(0.3)
         items = open_file_menu(s, quillo, window)
         s.click(*items["end"])
         code = wait_exit(quillo)
         check(code == 0, f"退出 ended the program with exit code {code}")
+        time.sleep(0.3)
+        check(not opener.recorded(), f"退出 started the editor: {opener.recorded()}")
         check(snapshot(data) == before, "data.txt changed")
 
 
@@ -513,34 +568,21 @@ EDIT_CASES = {
                         "`touch injected-backtick` 'q' \"d\" | touch injected-pipe &",
 }
 
-FAKE_XDG_OPEN = """#!/bin/sh
-# Stands in for the desktop's opener: records its arguments, one per NUL.
-record="$QUILLO_E2E_CALLS/call-$$"
-printf '%s\\0' "$@" > "$record.tmp" && mv "$record.tmp" "$record"
-"""
-
 
 def case_menu_edit(args):
     name = EDIT_CASES[args.row]
     with Session(args) as s:
         work = os.path.join(s.root, "run")
-        fakes = os.path.join(s.root, "bin")
-        calls = os.path.join(s.root, "calls")
         program_dir = os.path.join(s.root, name)
-        for d in (work, fakes, calls, program_dir):
-            os.mkdir(d)
-        opener = os.path.join(fakes, "xdg-open")
-        with open(opener, "w") as f:
-            f.write(FAKE_XDG_OPEN)
-        os.chmod(opener, 0o755)
+        os.mkdir(work)
+        os.mkdir(program_dir)
+        opener = FakeOpener(s)
         program = os.path.join(program_dir, "quillo")
         shutil.copy2(s.quillo, program)
 
         data = write_data(work, ["姓名=王晓明", "邮箱=xiaoming.wang@example.com"])
         before = snapshot(data)
-        quillo = s.start_quillo(work, program=program, extra_env={
-            "PATH": fakes + os.pathsep + os.environ.get("PATH", "/usr/bin:/bin"),
-            "QUILLO_E2E_CALLS": calls})
+        quillo = s.start_quillo(work, program=program, extra_env=opener.env)
         window = s.wait_window(quillo, MAIN_TITLE)
         time.sleep(0.3)
         items = open_file_menu(s, quillo, window)
@@ -548,16 +590,11 @@ def case_menu_edit(args):
         code = wait_exit(quillo)
         check(code == 0, f"编辑数据 ended the program with exit code {code}")
 
-        def recorded():
-            return [c for c in os.listdir(calls) if not c.endswith(".tmp")]
-        wait_until("the editor to be started", recorded, 10)
+        wait_until("the editor to be started", opener.recorded, 10)
         time.sleep(0.5)  # anything else started would have shown by now
-        started = recorded()
-        check(len(started) == 1, f"the opener was started {len(started)} times")
-        with open(os.path.join(calls, started[0]), "rb") as f:
-            argv = f.read().decode("utf-8").split("\0")[:-1]
-        expected = os.path.join(program_dir, "data.txt")
-        check(argv == [expected], f"the opener got {argv}, expected [{expected!r}]")
+        calls = opener.recorded()
+        expected = [os.path.join(program_dir, "data.txt")]
+        check(calls == [expected], f"the opener got {calls}, expected once {expected}")
 
         stray = [os.path.join(d, f) for d, _, files in os.walk(s.root)
                  for f in files if f.startswith("injected")]
@@ -588,6 +625,9 @@ def main():
         if not shutil.which(tool):
             print(f"FAIL: {tool} is not installed (scripts/lib.sh installs it)", file=sys.stderr)
             return 1
+    # A SIGTERM (ctest giving up) unwinds like an error, so every case still
+    # stops what it started and removes its files.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(128 + signal.SIGTERM))
     started = time.monotonic()
     try:
         run(args)
