@@ -149,6 +149,11 @@ class Session:
             raise Failure(f"{argv[0]} did not finish within {timeout} s")
         return done.returncode, done.stdout.decode("utf-8", "replace")
 
+    def xdo(self, *argv):
+        """One xdotool command that must succeed."""
+        code, _ = self.x("xdotool", *argv)
+        check(code == 0, f"xdotool {' '.join(argv)} failed")
+
     def dump_logs(self):
         for entry in sorted(os.listdir(self.root)):
             if entry.endswith(".log"):
@@ -184,7 +189,7 @@ class Session:
                      ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
 
     def screenshot(self):
-        """The whole screen as (width, rgb bytes)."""
+        """The whole screen, 8 bits a channel."""
         width = int(self.screen.split("x")[0])
         try:
             shot = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
@@ -199,22 +204,22 @@ class Session:
     # button is up again before the drag has started.
 
     def move(self, x, y, pause=0.05):
-        self.x("xdotool", "mousemove", str(round(x)), str(round(y)))
+        self.xdo("mousemove", str(round(x)), str(round(y)))
         time.sleep(pause)
 
     def click(self, x, y):
         self.move(x, y, pause=0.1)
-        self.x("xdotool", "click", "1")
+        self.xdo("click", "1")
         time.sleep(0.1)
 
     def drag(self, start, end, steps=10):
         self.move(*start)
-        self.x("xdotool", "mousedown", "1")
+        self.xdo("mousedown", "1")
         time.sleep(0.05)
         for i in range(1, steps + 1):
             self.move(start[0] + (end[0] - start[0]) * i / steps,
                       start[1] + (end[1] - start[1]) * i / steps)
-        self.x("xdotool", "mouseup", "1")
+        self.xdo("mouseup", "1")
         time.sleep(0.05)
 
 
@@ -395,9 +400,9 @@ def case_fatal(args):
         check(quillo.poll() is None,
               f"the program ended ({quillo.returncode}) before the report was dismissed")
 
-        s.x("xdotool", "windowfocus", str(report))
+        s.xdo("windowfocus", str(report))
         time.sleep(0.1)
-        s.x("xdotool", "key", "Return")
+        s.xdo("key", "Return")
         code = wait_exit(quillo)
         check(code == expected, f"exit code {code}, expected {expected}")
         check(snapshot(data) == before, f"data.txt changed: {before} -> {snapshot(data)}")
