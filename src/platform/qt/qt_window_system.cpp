@@ -1,6 +1,7 @@
 #include "platform/qt/qt_window_system.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
@@ -41,6 +42,8 @@ void QtWindowSystem::setOuterHeight(NativeWindow window, int height) {
 void QtWindowSystem::showMessage(const std::u16string& title, const std::u16string& text) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdU16String(title),
                     QString::fromStdU16String(text), QMessageBox::Ok);
+    // The interface is Chinese whatever the system's language, as on the target.
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
 }
 
