@@ -50,7 +50,8 @@ std::string readDataFile(const std::filesystem::path& path) {
 std::u16string decodeDataFile(std::string_view bytes, const TextCodec& codec) {
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     if (bytes.starts_with(kByteOrderMark)) return decodeUtf8(bytes.substr(kByteOrderMark.size()));
-    if (isValidUtf8(bytes)) return decodeUtf8(bytes);
+    std::u16string text;
+    if (decodeStrictUtf8(bytes, text)) return text;
     return codec.decodeAnsi(bytes);
 }
 

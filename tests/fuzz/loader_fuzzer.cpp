@@ -22,6 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const quillo::IconvCodec codec;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
+    // The one-pass decoder the loader uses agrees with the plain one.
+    std::u16string strict;
+    const bool valid = quillo::decodeStrictUtf8(bytes, strict);
+    check(valid == quillo::isValidUtf8(bytes));
+    if (valid) check(strict == quillo::decodeUtf8(bytes));
+
     const std::u16string text = quillo::decodeDataFile(bytes, codec);
     // UTF-8 comes back byte for byte once decoded, byte-order mark aside.
     if (!bytes.starts_with("\xEF\xBB\xBF") && quillo::isValidUtf8(bytes)) {

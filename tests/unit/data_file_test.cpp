@@ -126,6 +126,13 @@ TEST(DecodeDataFile, ChoosesUtf8OrTheAnsiCodePage) {
          "a\xFF"
          "b",
          u"a\uFFFDb"},
+        // Only strict UTF-8 counts as UTF-8; anything else is read as GBK.
+        {"four-byte UTF-8 after a long ASCII run", "abcdefghij\xF0\x9F\x98\x80",
+         u"abcdefghij\U0001F600"},
+        {"overlong form", "\xC0\xAF", u"\u8721"},
+        {"encoded surrogate", "\xED\xA0\x80", u"\u980E\u20AC"},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80", u"\u9B6B\u20AC\u20AC"},
+        {"sequence cut off after a long ASCII run", "abcdefghij\xE4\xB8", u"abcdefghij\u6D93"},
     };
     for (const DecodeCase& c : cases) {
         SCOPED_TRACE(c.name);
