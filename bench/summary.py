@@ -3,6 +3,7 @@
 import json
 import os
 import sys
+import time
 
 LABELS = {
     "BM_LoadDataFile_145x32KB_UTF8": "load data.txt, 145 x 32 KB, UTF-8",
@@ -25,8 +26,21 @@ def google_rows(path):
             yield LABELS.get(bench["name"], bench["name"]), ms, extra
 
 
+def machine():
+    model = "unknown CPU"
+    with open("/proc/cpuinfo") as cpuinfo:
+        for line in cpuinfo:
+            if line.startswith("model name"):
+                model = line.split(":", 1)[1].strip()
+                break
+    load = ", ".join(f"{x:.2f}" for x in os.getloadavg())
+    when = time.strftime("%Y-%m-%d %H:%M %Z")
+    return f"{os.cpu_count()} cores, {model}; {when}; load average {load}"
+
+
 def main():
     folder = sys.argv[1]
+    print(f"machine: {machine()}")
     print(f"{'benchmark':42} {'time':>10}")
     for name in ("loader.json", "hover.json"):
         for label, ms, extra in google_rows(os.path.join(folder, name)):
