@@ -153,6 +153,12 @@ protected:
     void TearDown() override {
         std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add);
+        // On Windows a file without permissions is merely read-only, and a
+        // read-only file cannot be removed.
+        for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add);
+        }
         std::filesystem::remove_all(dir_);
     }
     std::filesystem::path write(const std::string& bytes) {

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/win32/win32_file_system.h"
+
+namespace quillo::testing {
+
+// A new empty directory for the running test, removed again by the fixture.
+inline std::filesystem::path freshDirectory(const std::u16string& suffix = u"") {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                (std::string("quillo_") + info->test_suite_name() + "_" +
+                                 info->name() + "_" + std::to_string(GetCurrentProcessId()));
+    dir += suffix;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+class TempDirTest : public ::testing::Test {
+protected:
+    void SetUp() override { dir_ = freshDirectory(); }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+    std::filesystem::path write(const std::filesystem::path& name, const std::string& bytes) {
+        const auto path = dir_ / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+
+    std::filesystem::path dir_;
+};
+
+// The test programs are built into one folder: the helper sits beside this one.
+inline std::filesystem::path besideTests(const std::u16string& fileName) {
+    return std::filesystem::path(Win32FileSystem().programDirectory()) / fileName;
+}
+
+inline std::vector<std::string> readLines(const std::filesystem::path& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// The lines of a file that another process appends to, once it holds `count`
+// of them or the time is up.
+inline std::vector<std::string> waitForLines(const std::filesystem::path& path, std::size_t count,
+                                             std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    std::vector<std::string> lines = readLines(path);
+    while (lines.size() < count && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        lines = readLines(path);
+    }
+    return lines;
+}
+
+inline std::vector<std::string> splitTabs(const std::string& line) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab - start));
+        if (tab == std::string::npos) return fields;
+        start = tab + 1;
+    }
+}
+
+}  // namespace quillo::testing
