@@ -3,8 +3,6 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include <algorithm>
-
 #include "platform/run_error.h"
 #include "store/unicode.h"
 
@@ -19,8 +17,11 @@ constexpr std::u16string_view kEditor = u"C:\\WINDOWS\\NOTEPAD.EXE ";
 
 std::vector<std::string> posixArgvFor(const std::u16string& commandLine) {
     if (commandLine.size() > kEditor.size() && commandLine.starts_with(kEditor)) {
+        // The path that follows is this system's, joined to the file name with a
+        // Windows separator: only that last separator is read as '/'.
         std::string file = toUtf8(std::u16string_view(commandLine).substr(kEditor.size()));
-        std::replace(file.begin(), file.end(), '\\', '/');
+        const std::size_t separator = file.rfind('\\');
+        if (separator != std::string::npos) file[separator] = '/';
         return {"xdg-open", file};
     }
     return {toUtf8(commandLine)};

@@ -1,0 +1,46 @@
+#include "platform/posix/xdg_processes.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/run_error.h"
+
+namespace quillo {
+namespace {
+
+TEST(XdgProcesses, EditorCommandLineBecomesXdgOpenOnTheFile) {
+    struct Case {
+        std::u16string commandLine;
+        std::vector<std::string> argv;
+    };
+    const Case cases[] = {
+        {u"C:\\WINDOWS\\NOTEPAD.EXE /opt/quillo\\data.txt", {"xdg-open", "/opt/quillo/data.txt"}},
+        {u"C:\\WINDOWS\\NOTEPAD.EXE /home/u/my tools\\data.txt",
+         {"xdg-open", "/home/u/my tools/data.txt"}},
+        {u"C:\\WINDOWS\\NOTEPAD.EXE /\\data.txt", {"xdg-open", "//data.txt"}},
+        // A backslash that is part of a directory's name stays.
+        {u"C:\\WINDOWS\\NOTEPAD.EXE /tmp/a\\b\\data.txt", {"xdg-open", "/tmp/a\\b/data.txt"}},
+        {u"C:\\WINDOWS\\NOTEPAD.EXE /tmp/$(touch x);`id`\\data.txt",
+         {"xdg-open", "/tmp/$(touch x);`id`/data.txt"}},
+        {u"C:\\WINDOWS\\NOTEPAD.EXE /tmp/程序\\data.txt", {"xdg-open", "/tmp/程序/data.txt"}},
+        {u"/usr/bin/some tool", {"/usr/bin/some tool"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(posixArgvFor(c.commandLine), c.argv);
+    }
+}
+
+TEST(XdgProcesses, ProgramThatCannotStartIsError53) {
+    XdgProcesses processes;
+    for (const std::u16string& commandLine :
+         {std::u16string(u"/no/such/program"), std::u16string(u"")}) {
+        try {
+            processes.start(commandLine, kShowNormal);
+            ADD_FAILURE() << "started";
+        } catch (const RunError& error) {
+            EXPECT_EQ(error.number(), ErrorNumber::FileNotFound);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quillo
