@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string>
+#include <thread>
+
 namespace quillo {
 namespace {
 
@@ -84,6 +87,43 @@ TEST(Win32WindowSystem, PlacesTheWindowTopmostThenSetsItsHeight) {
     pumpMessages();
     EXPECT_FALSE(other.topmost());
     EXPECT_TRUE(isAbove(window.hwnd(), other.hwnd()));
+}
+
+TEST(Win32WindowSystem, MessageBoxShowsTitleTextAndOnlyOk) {
+    struct Seen {
+        int buttons = -1;
+        std::wstring text;
+    } seen;
+    // The box is modal: a second thread reads it and presses OK.
+    std::thread reader([&seen] {
+        HWND box = nullptr;
+        for (int i = 0; i < 1000 && !box; ++i) {
+            box = FindWindowW(L"#32770", L"quillo4");
+            if (!box) Sleep(10);
+        }
+        if (!box) return;
+        int buttons = 0;
+        EnumChildWindows(
+            box,
+            [](HWND child, LPARAM count) {
+                wchar_t name[16] = {};
+                GetClassNameW(child, name, 16);
+                if (lstrcmpiW(name, L"Button") == 0 && IsWindowVisible(child)) {
+                    ++*reinterpret_cast<int*>(count);
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&buttons));
+        seen.buttons = buttons;
+        wchar_t text[256] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 256);  // the static text of every message box
+        seen.text = text;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    Win32WindowSystem().showMessage(u"quillo4", u"运行时错误 '53':\n\n文件未找到");
+    reader.join();
+    EXPECT_EQ(seen.buttons, 1);
+    EXPECT_EQ(seen.text, L"运行时错误 '53':\n\n文件未找到");
 }
 
 TEST(Win32WindowSystem, ScalesLogicalPixelsToTheWindowsDpi) {
