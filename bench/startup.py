@@ -89,11 +89,12 @@ def main():
 
     result = {"runs": args.runs, "rss_runs": args.rss_runs}
     for name in programs:
-        result[name] = {
-            "map_ms": statistics.median(s["map_ms"] for s in samples[name]),
-            "drawn_ms": statistics.median(s["drawn_ms"] for s in samples[name]),
-            "rss_kb": statistics.median(rss[name]),
-        }
+        result[name] = {"rss_kb": statistics.median(rss[name])}
+        for key in ("map_ms", "drawn_ms"):
+            values = [s[key] for s in samples[name]]
+            quartiles = statistics.quantiles(values, n=4)
+            result[name][key] = statistics.median(values)
+            result[name][key + "_iqr"] = [quartiles[0], quartiles[2]]
     with open(args.json, "w") as out:
         json.dump(result, out, indent=2)
 

@@ -52,7 +52,7 @@ def main():
     print()
     print(f"start-up, 145 entries of 4 KB, medians of {startup['runs']} runs "
           f"(RSS: {startup['rss_runs']})")
-    print(f"{'':28} {'bare Qt':>10} {'quillo':>10} {'ratio':>6}  aim")
+    print(f"{'':28} {'bare Qt':>10} {'quillo':>10} {'ratio':>6}  {'aim':8} quartiles (bare; quillo)")
     rows = [
         ("exec to window mapped", "map_ms", "ms", 1.0, "<= 1.15"),
         ("exec to window drawn", "drawn_ms", "ms", 1.0, ""),
@@ -60,7 +60,11 @@ def main():
     ]
     for label, key, unit, scale, aim in rows:
         b, q = bare[key] * scale, quillo[key] * scale
-        print(f"{label:28} {b:7.1f} {unit} {q:7.1f} {unit} {q / b:6.2f}  {aim}")
+        spread = ""
+        if key + "_iqr" in bare:
+            spread = "{:.1f}-{:.1f}; {:.1f}-{:.1f}".format(*bare[key + "_iqr"],
+                                                          *quillo[key + "_iqr"])
+        print(f"{label:28} {b:7.1f} {unit} {q:7.1f} {unit} {q / b:6.2f}  {aim:8} {spread}")
 
 
 if __name__ == "__main__":
