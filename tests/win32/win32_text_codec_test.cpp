@@ -13,6 +13,13 @@
 namespace quillo {
 namespace {
 
+template <typename Char>
+std::basic_string<Char> repeated(const Char* text, int times) {
+    std::basic_string<Char> result;
+    for (int i = 0; i < times; ++i) result += text;
+    return result;
+}
+
 // These tests run with LC_ALL=zh_CN.UTF-8, which gives Wine the ANSI code page
 // of Chinese Windows.
 TEST(Win32TextCodec, TheAnsiCodePageIs936) {
@@ -41,6 +48,9 @@ TEST(Win32TextCodec, DecodesAnsiBytes) {
         {"bad trail byte keeps the next character", 936, "\x81\x20x", u"\uFFFD x"},
         {"Western code page", 1252, "caf\xE9", u"café"},
         {"UTF-8 code page", 65001, "\xE4\xBD\xA0\xFF", u"你\uFFFD"},
+        {"one bad byte in a long text", 936,
+         repeated("\xC4\xE3", 50000) + "\xFF" + repeated("\xBA\xC3", 50000),
+         repeated(u"你", 50000) + u"\uFFFD" + repeated(u"好", 50000)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

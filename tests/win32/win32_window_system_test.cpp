@@ -97,9 +97,10 @@ TEST(Win32WindowSystem, MessageBoxShowsTitleTextAndOnlyOk) {
     // The box is modal: a second thread reads it and presses OK.
     std::thread reader([&seen] {
         HWND box = nullptr;
-        for (int i = 0; i < 1000 && !box; ++i) {
+        // Visible only once its controls are made.
+        for (int i = 0; i < 1000 && !(box && IsWindowVisible(box)); ++i) {
+            Sleep(10);
             box = FindWindowW(L"#32770", L"quillo4");
-            if (!box) Sleep(10);
         }
         if (!box) return;
         int buttons = 0;

@@ -17,7 +17,8 @@ int checkedLength(std::size_t size) {
     return static_cast<int>(size);
 }
 
-// False when any byte sequence is invalid in the code page.
+// Appends the text of `bytes`; false, appending nothing, when any byte
+// sequence is invalid in the code page.
 bool decodeStrict(unsigned codePage, std::string_view bytes, std::u16string& text) {
     const int length = checkedLength(bytes.size());
     const int needed =
@@ -27,6 +28,32 @@ bool decodeStrict(unsigned codePage, std::string_view bytes, std::u16string& tex
     MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, wide.data(), needed);
     text.append(wide.begin(), wide.end());
     return true;
+}
+
+// Bytes of the character at `pos`: two for a lead byte that has a byte after it.
+std::size_t characterLength(unsigned codePage, std::string_view bytes, std::size_t pos) {
+    const bool lead = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(bytes[pos]));
+    return lead && pos + 1 < bytes.size() ? 2 : 1;
+}
+
+// Left to itself, Windows turns undefined bytes into private-use or '?'
+// characters that look like text. One character at a time, each bad sequence
+// becomes U+FFFD instead and the next byte starts afresh.
+void decodeEachCharacter(unsigned codePage, std::string_view bytes, std::u16string& text) {
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        const std::size_t length = characterLength(codePage, bytes, pos);
+        wchar_t wide[2];
+        const int count = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data() + pos,
+                                              static_cast<int>(length), wide, 2);
+        if (count > 0) {
+            text.append(wide, wide + count);
+            pos += length;
+        } else {
+            text.push_back(u'\uFFFD');
+            ++pos;
+        }
+    }
 }
 
 }  // namespace
@@ -40,22 +67,20 @@ std::u16string Win32TextCodec::decodeAnsi(std::string_view bytes) const {
     // and the same replacement of bad sequences.
     if (codePage_ == CP_UTF8) return decodeUtf8(bytes);
 
+    // In pieces that end between characters, so that one bad byte costs the
+    // slow way through its own piece only.
+    constexpr std::size_t kPiece = 64 * 1024;
     std::u16string text;
-    if (bytes.empty() || decodeStrict(codePage_, bytes, text)) return text;
-
-    // Left to itself, Windows turns undefined bytes into private-use or '?'
-    // characters that look like text; one character at a time, each bad
-    // sequence becomes U+FFFD instead and the next byte starts afresh.
+    text.reserve(bytes.size());
     std::size_t pos = 0;
     while (pos < bytes.size()) {
-        const bool lead = IsDBCSLeadByteEx(codePage_, static_cast<BYTE>(bytes[pos]));
-        const std::size_t length = lead && pos + 1 < bytes.size() ? 2 : 1;
-        if (decodeStrict(codePage_, bytes.substr(pos, length), text)) {
-            pos += length;
-        } else {
-            text.push_back(u'\uFFFD');
-            ++pos;
+        std::size_t end = pos;
+        while (end < bytes.size() && end - pos < kPiece) {
+            end += characterLength(codePage_, bytes, end);
         }
+        const std::string_view piece = bytes.substr(pos, end - pos);
+        if (!decodeStrict(codePage_, piece, text)) decodeEachCharacter(codePage_, piece, text);
+        pos = end;
     }
     return text;
 }
