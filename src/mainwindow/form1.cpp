@@ -139,7 +139,10 @@ void Form1::Text1_MouseMove(int Index) {
         throw RunError(ErrorNumber::SubscriptOutOfRange, "Text1(" + std::to_string(Index) + ")");
     }
     EntryBox* box = Text1_[static_cast<std::size_t>(Index)];
-    box->setText(qs(entryTable_[static_cast<std::size_t>(Index)].content));
+    const QString content = qs(entryTable_[static_cast<std::size_t>(Index)].content);
+    // Setting a long text lays it all out again; a box that already shows the
+    // content (and not something typed over it) only needs its selection.
+    if (box->text() != content) box->setText(content);
     box->setSelection(0, static_cast<int>(box->text().size()));
 }
 

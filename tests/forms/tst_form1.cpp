@@ -182,6 +182,14 @@ private slots:
         QCOMPARE(f.box(2)->text(), QStringLiteral("b"));
         f.form->Text1_MouseMove(2);
         QCOMPARE(f.box(2)->text(), QStringLiteral("x"));  // typing never touched the table
+        f.box(2)->setText(QStringLiteral("xy"));
+        f.box(2)->deselect();
+        f.form->Text1_MouseMove(2);
+        QCOMPARE(f.box(2)->text(), QStringLiteral("x"));  // the next hover replaces typing
+        QCOMPARE(f.box(2)->selectedText(), QStringLiteral("x"));
+        f.box(2)->deselect();
+        f.form->Text1_MouseMove(2);
+        QCOMPARE(f.box(2)->selectedText(), QStringLiteral("x"));
     }
 
     void restoreWithNoEntriesDoesNothing() {

@@ -27,10 +27,16 @@ void QtWindowSystem::placeTopmost(NativeWindow window, ScreenRect outer) {
     if (!widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
         widget->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     }
+    // Placed before it is shown, so it never appears elsewhere first; a frame
+    // is known only once the window is shown, and is then taken off the size.
+    const auto place = [&] {
+        const QSize extra = frameExtra(*widget);
+        widget->move(outer.x, outer.y);
+        widget->setFixedSize(outer.width - extra.width(), outer.height - extra.height());
+    };
+    place();
     widget->show();
-    const QSize extra = frameExtra(*widget);
-    widget->move(outer.x, outer.y);
-    widget->setFixedSize(outer.width - extra.width(), outer.height - extra.height());
+    place();
 }
 
 void QtWindowSystem::setOuterHeight(NativeWindow window, int height) {
