@@ -87,6 +87,16 @@ void hover(benchmark::State& state, bool paint) {
     }
 }
 
+// Every further movement over the box while it shows its content.
+void BM_MoveOverRevealedBox_100000Chars(benchmark::State& state) {
+    Form1& form = *fixture().form;
+    form.Text1_MouseMove(1);
+    for (auto _ : state) form.Text1_MouseMove(1);
+    if (form.Text1(1)->selectedText().size() != static_cast<qsizetype>(kContentChars)) {
+        state.SkipWithError("the box does not hold the whole content, selected");
+    }
+}
+
 void BM_Hover_100000Chars(benchmark::State& state) {
     hover(state, false);
 }
@@ -98,6 +108,7 @@ void BM_HoverAndRepaint_100000Chars(benchmark::State& state) {
 
 BENCHMARK(BM_Hover_100000Chars)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HoverAndRepaint_100000Chars)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MoveOverRevealedBox_100000Chars)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     // No screen is needed: Qt's offscreen platform paints into memory.

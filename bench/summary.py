@@ -13,6 +13,7 @@ LABELS = {
     "BM_DecodeAndLoad_50MB_FreeLines": "decode + split in memory, 50 MB",
     "BM_Hover_100000Chars": "hover, 100,000 characters",
     "BM_HoverAndRepaint_100000Chars": "hover and repaint, 100,000 characters",
+    "BM_MoveOverRevealedBox_100000Chars": "each further move, 100,000 characters",
 }
 TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 
@@ -44,7 +45,10 @@ def main():
     print(f"{'benchmark':42} {'time':>10}")
     for name in ("loader.json", "hover.json"):
         for label, ms, extra in google_rows(os.path.join(folder, name)):
-            print(f"{label:42} {ms:7.1f} ms  {extra}")
+            if ms < 1:
+                print(f"{label:42} {ms * 1000:7.1f} us  {extra}")
+            else:
+                print(f"{label:42} {ms:7.1f} ms  {extra}")
 
     with open(os.path.join(folder, "startup.json")) as source:
         startup = json.load(source)
