@@ -375,12 +375,32 @@ def many_entries(count):
     return lines
 
 
+def write_unreadable(path):
+    write_data(os.path.dirname(path), ["标题=内容"])
+    os.chmod(path, 0)
+
+
 FATAL_CASES = {
     # row: (how to make data.txt in the working directory, expected exit code)
     "missing-file": (lambda path: None, 53),
     "too-many-entries": (lambda path: write_data(os.path.dirname(path), many_entries(146)), 9),
     "data-is-directory": (lambda path: os.mkdir(path), 75),
+    "no-read-permission": (write_unreadable, 75),
 }
+
+
+def start_unprivileged(s, work):
+    """Root reads any file, so the program runs as nobody to be denied one."""
+    for directory in (s.root, work):
+        os.chmod(directory, 0o755)
+    runtime = os.path.join(s.root, "runtime-nobody")
+    os.mkdir(runtime, 0o700)
+    shutil.chown(runtime, "nobody")
+    # A copy, since nobody may not reach into the build tree's folders.
+    program = os.path.join(s.root, "quillo")
+    shutil.copy(s.quillo, program)
+    argv = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", program]
+    return s.start(argv, work, "quillo", {"XDG_RUNTIME_DIR": runtime})
 
 
 def case_fatal(args):
@@ -392,7 +412,10 @@ def case_fatal(args):
         prepare(data)
         before = snapshot(data)
 
-        quillo = s.start_quillo(work)
+        if args.row == "no-read-permission" and os.geteuid() == 0:
+            quillo = start_unprivileged(s, work)
+        else:
+            quillo = s.start_quillo(work)
         report = s.wait_window(quillo, APP_TITLE)
         # The report stands over the main window, which is already on screen.
         check(s.visible_windows(quillo, MAIN_TITLE), "no main window behind the report")
@@ -406,6 +429,51 @@ def case_fatal(args):
         code = wait_exit(quillo)
         check(code == expected, f"exit code {code}, expected {expected}")
         check(snapshot(data) == before, f"data.txt changed: {before} -> {snapshot(data)}")
+
+
+# --- bad input that still loads ------------------------------------------------
+
+def garbage():
+    """64 KB of every byte value but "=", then one entry line."""
+    state, out = 12345, bytearray()
+    for _ in range(65536):
+        state = (state * 1103515245 + 12345) & 0x7FFFFFFF
+        out.append(state >> 16 & 0xFF)
+    return bytes(out).replace(b"=", b"x") + b"\r\nlast=\xff\xfe\x00\x81"
+
+
+LOAD_CASES = {
+    # row: (the bytes of data.txt, boxes expected)
+    "empty-file": (lambda: b"", 0),
+    "binary-garbage": (garbage, 1),
+    "50mb-line": (lambda: b"a=" + b"x" * (50 * 1024 * 1024) + b"\r\n", 1),
+}
+
+
+def case_loads(args):
+    make, boxes = LOAD_CASES[args.row]
+    with Session(args) as s:
+        work = os.path.join(s.root, "run")
+        os.mkdir(work)
+        data = os.path.join(work, "data.txt")
+        with open(data, "wb") as f:
+            f.write(make())
+        before = snapshot(data)
+
+        quillo = s.start_quillo(work)
+        window = s.wait_window(quillo, MAIN_TITLE)
+        time.sleep(1.0)  # long enough for a report to show, were there one
+        check(not s.visible_windows(quillo, APP_TITLE), "an error was reported")
+        check(quillo.poll() is None, f"the program ended ({quillo.returncode})")
+        rows = box_rows(s, window, s.screenshot())
+        check(len(rows) == boxes, f"{len(rows)} boxes in view, expected {boxes}")
+        if rows:
+            s.xdo("mousemove", str(s.geometry(window)[0] + 20), str(rows[0][0] + 5))
+            time.sleep(0.5)
+            check(quillo.poll() is None, f"the program ended ({quillo.returncode}) on a hover")
+        stop(quillo)
+        check(quillo.returncode == -signal.SIGTERM, f"ended with {quillo.returncode}")
+        check(snapshot(data) == before, "data.txt changed")
 
 
 # --- drag out ------------------------------------------------------------------
@@ -610,6 +678,7 @@ def case_menu_edit(args):
 CASES = {
     "startup": (case_startup, STARTUP_CASES),
     "fatal": (case_fatal, FATAL_CASES),
+    "loads": (case_loads, LOAD_CASES),
     "drag": (case_drag, DRAG_CASES),
     "menu-exit": (case_menu_exit, None),
     "menu-edit": (case_menu_edit, EDIT_CASES),
