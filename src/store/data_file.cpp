@@ -78,6 +78,12 @@ void loadEntries(std::u16string_view text, EntryTable& table, std::int16_t& entr
                            "data.txt 第 " + std::to_string(lineNumber) + " 行：最多只能有 " +
                                std::to_string(kMaxEntries) + " 个条目");
         }
+        if (lineBuffer.size() - 1 > kMaxEntryLength) {
+            throw RunError(ErrorNumber::OutOfMemory,
+                           "data.txt 第 " + std::to_string(lineNumber) + " 行：条目长 " +
+                               std::to_string(lineBuffer.size() - 1) + " 个字符，最多 " +
+                               std::to_string(kMaxEntryLength) + " 个");
+        }
         ++entryCount;
         Entry& slot = table[static_cast<std::size_t>(entryCount)];
         slot.title = lineBuffer.substr(0, sign);

@@ -24,7 +24,8 @@ std::u16string decodeDataFile(std::string_view bytes, const TextCodec& codec);
 
 // Splits the text into lines (CR LF or a lone CR ends one; a lone LF stays in the
 // text) and stores each title=content line in the next slot from 1 upward.
-// Throws RunError 9, naming the line, at the entry line after the 145th.
+// Throws RunError 9, naming the line, at the entry line after the 145th, and
+// RunError 7 at an entry line longer than a title and a content may be.
 void loadEntries(std::u16string_view text, EntryTable& table, std::int16_t& entryCount);
 
 // Reads, decodes and loads `path` into the table.

@@ -375,6 +375,11 @@ def many_entries(count):
     return lines
 
 
+def write_bytes(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
+
+
 def write_unreadable(path):
     write_data(os.path.dirname(path), ["标题=内容"])
     os.chmod(path, 0)
@@ -386,6 +391,7 @@ FATAL_CASES = {
     "too-many-entries": (lambda path: write_data(os.path.dirname(path), many_entries(146)), 9),
     "data-is-directory": (lambda path: os.mkdir(path), 75),
     "no-read-permission": (write_unreadable, 75),
+    "50mb-line": (lambda path: write_bytes(path, b"a=" + b"x" * (50 * 1024 * 1024) + b"\r\n"), 7),
 }
 
 
@@ -446,7 +452,7 @@ LOAD_CASES = {
     # row: (the bytes of data.txt, boxes expected)
     "empty-file": (lambda: b"", 0),
     "binary-garbage": (garbage, 1),
-    "50mb-line": (lambda: b"a=" + b"x" * (50 * 1024 * 1024) + b"\r\n", 1),
+    "50mb-of-free-lines": (lambda: b"free line, no sign\r\n" * (50 * 1024 * 1024 // 20), 0),
 }
 
 

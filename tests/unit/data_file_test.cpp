@@ -94,6 +94,20 @@ TEST(LoadEntries, The146thEntryLineIsError9NamingTheLine) {
     }
 }
 
+TEST(LoadEntries, AnEntryLongerThanABoxCanTakeIsError7NamingTheLine) {
+    const std::u16string atLimit = u"t=" + std::u16string(kMaxEntryLength - 1, u'x');
+    EXPECT_EQ(loadText(u"free\r\n" + atLimit + u"\r\n").entryCount, 1);
+    // A line without a sign is never stored, however long.
+    EXPECT_EQ(loadText(std::u16string(2 * kMaxEntryLength, u'x')).entryCount, 0);
+    try {
+        loadText(u"free\r\n" + atLimit + u"x\r\n");
+        FAIL() << "no error";
+    } catch (const RunError& error) {
+        EXPECT_EQ(error.number(), ErrorNumber::OutOfMemory);
+        EXPECT_NE(error.concerns().find("第 2 行"), std::string::npos) << error.concerns();
+    }
+}
+
 TEST(LoadEntries, ManyFreeLinesDoNotCount) {
     std::u16string text(200000, u'\r');
     text += u"a=b";
