@@ -1,5 +1,5 @@
-// Any bytes as data.txt: the loader ends with a table or with the one error it
-// may raise (too many entries), and what it keeps obeys the file's format.
+// Any bytes as data.txt: the loader ends with a table or with one of the errors
+// it may raise, and what it keeps obeys the file's format.
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -39,8 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         quillo::loadEntries(text, *table, entryCount);
     } catch (const quillo::RunError& error) {
-        check(error.number() == quillo::ErrorNumber::SubscriptOutOfRange);
-        check(entryCount == quillo::kMaxEntries);
+        // The loader's two refusals: a 146th entry, and an entry too long to show.
+        check((error.number() == quillo::ErrorNumber::SubscriptOutOfRange &&
+               entryCount == quillo::kMaxEntries) ||
+              error.number() == quillo::ErrorNumber::OutOfMemory);
     }
     check(entryCount >= 0 && entryCount <= quillo::kMaxEntries);
     check((*table)[0].title.empty() && (*table)[0].content.empty());
