@@ -143,7 +143,10 @@ void Form1::Text1_MouseMove(int Index) {
     // Setting a long text lays it all out again; a box that already shows the
     // content (and not something typed over it) only needs its selection.
     if (box->text() != content) box->setText(content);
-    box->setSelection(0, static_cast<int>(box->text().size()));
+    // All of it selected from the start; the cursor stays at the start so that a
+    // content wider than the box shows its beginning.
+    const int length = static_cast<int>(box->text().size());
+    box->setSelection(length, -length);
 }
 
 void Form1::Text1_OLEStartDrag(int /*Index*/, int& AllowedEffects) {

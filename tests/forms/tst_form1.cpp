@@ -165,6 +165,8 @@ private slots:
         QTest::mouseMove(f.box(3), QPoint(5, 5));
         QCOMPARE(f.box(3)->text(), QStringLiteral("content 3"));
         QCOMPARE(f.box(3)->selectedText(), QStringLiteral("content 3"));
+        QCOMPARE(f.box(3)->selectionStart(), 0);
+        QCOMPARE(f.box(3)->cursorPosition(), 0);  // a long content shows its beginning
         QTest::mouseMove(f.box(4), QPoint(5, 5));
         QCOMPARE(f.box(4)->text(), QStringLiteral("content 4"));
         QCOMPARE(f.box(3)->text(), QStringLiteral("content 3"));  // until Restore
