@@ -409,14 +409,19 @@ def start_unprivileged(s, work):
     return s.start(argv, work, "quillo", {"XDG_RUNTIME_DIR": runtime})
 
 
+def prepare_run(s, prepare):
+    """The working folder with data.txt made by prepare, and what it holds."""
+    work = os.path.join(s.root, "run")
+    os.mkdir(work)
+    data = os.path.join(work, "data.txt")
+    prepare(data)
+    return work, data, snapshot(data)
+
+
 def case_fatal(args):
     prepare, expected = FATAL_CASES[args.row]
     with Session(args) as s:
-        work = os.path.join(s.root, "run")
-        os.mkdir(work)
-        data = os.path.join(work, "data.txt")
-        prepare(data)
-        before = snapshot(data)
+        work, data, before = prepare_run(s, prepare)
 
         if args.row == "no-read-permission" and os.geteuid() == 0:
             quillo = start_unprivileged(s, work)
@@ -459,12 +464,7 @@ LOAD_CASES = {
 def case_loads(args):
     make, boxes = LOAD_CASES[args.row]
     with Session(args) as s:
-        work = os.path.join(s.root, "run")
-        os.mkdir(work)
-        data = os.path.join(work, "data.txt")
-        with open(data, "wb") as f:
-            f.write(make())
-        before = snapshot(data)
+        work, data, before = prepare_run(s, lambda path: write_bytes(path, make()))
 
         quillo = s.start_quillo(work)
         window = s.wait_window(quillo, MAIN_TITLE)
