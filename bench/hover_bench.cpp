@@ -9,11 +9,11 @@
 #include <fstream>
 #include <string>
 
+#include "base/unicode.h"
 #include "fakes/fake_platform.h"
 #include "mainwindow/entry_box.h"
 #include "mainwindow/form1.h"
 #include "platform/system_services.h"
-#include "store/unicode.h"
 
 namespace {
 

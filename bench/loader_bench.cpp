@@ -9,10 +9,10 @@
 #include <string>
 #include <system_error>
 
+#include "base/unicode.h"
 #include "platform/posix/iconv_codec.h"
 #include "store/data_file.h"
 #include "store/entry_table.h"
-#include "store/unicode.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <QApplication>
 #include <QByteArray>
 
-#include "app/fatal_error_guard.h"
+#include "forms/fatal_error_guard.h"
 #include "mainwindow/form1.h"
 #include "platform/make_window_system.h"
 #include "platform/system_services.h"

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "mainwindow/form_scale.h"
+#include "forms/scale.h"
 
 namespace quillo {
 namespace {

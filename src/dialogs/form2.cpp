@@ -9,7 +9,7 @@
 #include <QTextEdit>
 
 #include "dialogs/dialog_style.h"
-#include "mainwindow/form_scale.h"
+#include "forms/scale.h"
 
 namespace quillo {
 

@@ -5,10 +5,10 @@
 #include <QPalette>
 #include <QPushButton>
 
-#include "app/fatal_error_guard.h"
 #include "dialogs/dialog_style.h"
 #include "dialogs/sys_info.h"
-#include "mainwindow/form_scale.h"
+#include "forms/fatal_error_guard.h"
+#include "forms/scale.h"
 
 namespace quillo {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/fatal_error_guard.h"
+#include "forms/fatal_error_guard.h"
 
 namespace quillo {
 namespace {

@@ -7,11 +7,11 @@
 #include <QString>
 #include <limits>
 
-#include "app/fatal_error_guard.h"
 #include "dialogs/form2.h"
 #include "dialogs/frm_about.h"
+#include "forms/fatal_error_guard.h"
 #include "mainwindow/entry_box.h"
-#include "mainwindow/form_scale.h"
+#include "mainwindow/form1_layout.h"
 #include "mainwindow/vscroll_bar.h"
 #include "store/data_file.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "mainwindow/form_scale.h"
+#include "mainwindow/form1_layout.h"
 
 namespace quillo {
 

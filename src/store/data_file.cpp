@@ -3,9 +3,9 @@
 #include <fstream>
 #include <system_error>
 
-#include "platform/run_error.h"
+#include "base/run_error.h"
+#include "base/unicode.h"
 #include "platform/text_codec.h"
-#include "store/unicode.h"
 
 namespace quillo {
 namespace {

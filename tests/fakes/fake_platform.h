@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "base/run_error.h"
 #include "platform/file_system.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
-#include "platform/run_error.h"
 #include "platform/window_system.h"
 
 namespace quillo::fakes {

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "fakes/fake_platform.h"
+#include "forms/scale.h"
 #include "mainwindow/entry_box.h"
 #include "mainwindow/form1.h"
-#include "mainwindow/form_scale.h"
 #include "mainwindow/vscroll_bar.h"
 #include "platform/qt/qt_window_system.h"
 #include "platform/system_services.h"

@@ -5,10 +5,10 @@
 #include <memory>
 #include <string_view>
 
+#include "base/run_error.h"
+#include "base/unicode.h"
 #include "platform/posix/iconv_codec.h"
-#include "platform/run_error.h"
 #include "store/data_file.h"
-#include "store/unicode.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/run_error.h"
+#include "base/run_error.h"
+#include "base/unicode.h"
 #include "platform/system_services.h"
-#include "store/unicode.h"
 
 namespace quillo {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/run_error.h"
+#include "base/run_error.h"
 
 namespace quillo {
 namespace {

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/unicode.h"
 #include "platform/win32/win32_file_system.h"
-#include "store/unicode.h"
 
 int main() {
     const char* record = std::getenv("QUILLO_RECORD_FILE");

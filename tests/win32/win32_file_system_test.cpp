@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/unicode.h"
 #include "platform/win32/win32_processes.h"
-#include "store/unicode.h"
 #include "win32_test_support.h"
 
 namespace quillo {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/run_error.h"
-#include "store/unicode.h"
+#include "base/run_error.h"
+#include "base/unicode.h"
 #include "win32_test_support.h"
 
 namespace quillo {

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "base/unicode.h"
 #include "dialogs/sys_info.h"
 #include "fakes/fake_platform.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_text_codec.h"
-#include "store/unicode.h"
 #include "win32_test_support.h"
 
 namespace quillo {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/unicode.h"
 #include "platform/system_services.h"
 #include "store/data_file.h"
-#include "store/unicode.h"
 #include "win32_test_support.h"
 
 namespace quillo {

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "store/unicode.h"
+#include "base/unicode.h"
 
 namespace quillo {
 namespace {

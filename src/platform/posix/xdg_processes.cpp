@@ -3,8 +3,8 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include "platform/run_error.h"
-#include "store/unicode.h"
+#include "base/run_error.h"
+#include "base/unicode.h"
 
 extern char** environ;
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "platform/run_error.h"
-#include "store/unicode.h"
+#include "base/run_error.h"
+#include "base/unicode.h"
 
 namespace quillo {
 

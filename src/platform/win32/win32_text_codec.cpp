@@ -5,7 +5,7 @@
 #include <climits>
 #include <stdexcept>
 
-#include "store/unicode.h"
+#include "base/unicode.h"
 
 namespace quillo {
 namespace {

@@ -1,6 +1,6 @@
-#include "app/fatal_error_guard.h"
+#include "forms/fatal_error_guard.h"
 
-#include "store/unicode.h"
+#include "base/unicode.h"
 
 namespace quillo {
 

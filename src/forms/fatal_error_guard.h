@@ -3,7 +3,7 @@
 #include <exception>
 #include <new>
 
-#include "platform/run_error.h"
+#include "base/run_error.h"
 #include "platform/window_system.h"
 
 namespace quillo {

@@ -1,4 +1,4 @@
-#include "store/unicode.h"
+#include "base/unicode.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "mainwindow/form_scale.h"
+#include "forms/scale.h"
 
 #include <cmath>
 
@@ -22,10 +22,6 @@ PixelRect toPixels(UnitRect units) {
 
 int twipsToPixels(int twips) {
     return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel));
-}
-
-std::int16_t scrollMax(int entryCount) {
-    return static_cast<std::int16_t>(std::lround((entryCount / 10.0 - 1) * kScrollStep));
 }
 
 }  // namespace quillo

@@ -1,4 +1,4 @@
-#include "platform/run_error.h"
+#include "base/run_error.h"
 
 namespace quillo {
 

@@ -1,4 +1,4 @@
-#include "mainwindow/form_scale.h"
+#include "forms/scale.h"
 
 #include <gtest/gtest.h>
 
@@ -26,21 +26,6 @@ TEST(FormScale, LayoutInPixelsAt96Dpi) {
     // The scroll bar's right edge is the design width of the client area: 1875 twips.
     EXPECT_EQ(toPixels({0, 0, 1995, 0}).width, 125);
     EXPECT_EQ(twipsToPixels(2640), 176);
-}
-
-TEST(FormScale, ScrollMaxFollowsTheEntryCount) {
-    const std::pair<int, int> cases[] = {{0, -2200}, {1, -1980}, {5, -1100}, {9, -220},   {10, 0},
-                                         {11, 220},  {20, 2200}, {25, 3300}, {145, 29700}};
-    for (const auto& [count, max] : cases) {
-        EXPECT_EQ(scrollMax(count), max) << count << " entries";
-    }
-    for (int count = 0; count <= 145; ++count) EXPECT_EQ(scrollMax(count), 220 * count - 2200);
-}
-
-TEST(FormScale, LastBoxOfTheLastPageEndsAbove) {
-    EXPECT_EQ(boxTop(20, scrollMax(20)), 1980);
-    EXPECT_EQ(boxTop(11, scrollMax(20)), 0);
-    EXPECT_EQ(boxTop(145, scrollMax(145)), 1980);
 }
 
 }  // namespace
