@@ -11,6 +11,7 @@
 
 #include "base/unicode.h"
 #include "platform/posix/iconv_codec.h"
+#include "platform/posix/posix_file_system.h"
 #include "store/data_file.h"
 #include "store/entry_table.h"
 
@@ -77,11 +78,12 @@ const TempDir& tempDir() {
 
 void loadFile(benchmark::State& state, const std::string& bytes, int expectedEntries) {
     const quillo::IconvCodec codec;
+    const quillo::PosixFileSystem files;
     const auto path = tempDir().write("data.txt", bytes);
     for (auto _ : state) {
         auto table = std::make_unique<EntryTable>();
         std::int16_t entryCount = 0;
-        quillo::loadDataFile(path, codec, *table, entryCount);
+        quillo::loadDataFile(files, codec, path, *table, entryCount);
         if (entryCount != expectedEntries) state.SkipWithError("wrong number of entries");
         benchmark::DoNotOptimize(table->data());
     }

@@ -116,7 +116,7 @@ void Form1::Form_Load() {
         platform_.windows.setOuterHeight(winId(), twipsToPixels(kWindowHeightTwips));
         setGeometryOf(*VScroll1_, kScrollBarRect);
 
-        loadDataFile(dataFile_, platform_.codec, entryTable_, entryCount_);
+        loadDataFile(platform_.files, platform_.codec, dataFile_, entryTable_, entryCount_);
 
         VScroll1_->setMax(scrollMax(entryCount_));
         VScroll1_->setMin(0);

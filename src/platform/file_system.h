@@ -1,8 +1,18 @@
 #pragma once
 
+#include <cstdint>
+#include <filesystem>
 #include <string>
 
 namespace quillo {
+
+enum class ReadResult {
+    Read,
+    NotFound,
+    NotRegular,  // a directory, a pipe, a device
+    NoAccess,    // no permission, a link loop, a read that failed
+    TooLarge,
+};
 
 class FileSystem {
 public:
@@ -12,6 +22,12 @@ public:
     // The directory holding the program's executable, with no trailing separator
     // except at a root ("C:\", "/").
     virtual std::u16string programDirectory() const = 0;
+    // Reads a regular file (links followed) whole into `bytes`. Nothing waits
+    // on a pipe or a device: what is opened is checked, so no swap between a
+    // check and the open slips through. Past `maxBytes` bytes actually read
+    // it stops with TooLarge, whatever size the file claims.
+    virtual ReadResult readRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes,
+                                       std::string& bytes) const = 0;
 };
 
 }  // namespace quillo

@@ -1,10 +1,10 @@
 #include "store/data_file.h"
 
-#include <fstream>
 #include <system_error>
 
 #include "base/run_error.h"
 #include "base/unicode.h"
+#include "platform/file_system.h"
 #include "platform/text_codec.h"
 
 namespace quillo {
@@ -19,32 +19,23 @@ std::string displayPath(const std::filesystem::path& path) {
 
 }  // namespace
 
-std::string readDataFile(const std::filesystem::path& path) {
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (status.type() == std::filesystem::file_type::not_found) {
-        throw RunError(ErrorNumber::FileNotFound, displayPath(path));
+std::string readDataFile(const FileSystem& files, const std::filesystem::path& path) {
+    std::string bytes;
+    switch (files.readRegularFile(path, kMaxDataFileBytes, bytes)) {
+        case ReadResult::Read:
+            return bytes;
+        case ReadResult::NotFound:
+            throw RunError(ErrorNumber::FileNotFound, displayPath(path));
+        case ReadResult::NotRegular:
+            throw RunError(ErrorNumber::PathFileAccess, displayPath(path) + "\n不是普通文件");
+        case ReadResult::TooLarge:
+            throw RunError(ErrorNumber::OutOfMemory,
+                           displayPath(path) + "\n大于 " +
+                               std::to_string(kMaxDataFileBytes / (1024 * 1024)) + " MB 的上限");
+        case ReadResult::NoAccess:
+            break;
     }
-    if (ec || std::filesystem::is_directory(status)) {
-        throw RunError(ErrorNumber::PathFileAccess, displayPath(path));
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw RunError(ErrorNumber::PathFileAccess, displayPath(path));
-
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (size < 0 || !in) throw RunError(ErrorNumber::PathFileAccess, displayPath(path));
-    if (static_cast<std::uintmax_t>(size) > kMaxDataFileBytes) {
-        throw RunError(ErrorNumber::OutOfMemory,
-                       displayPath(path) + " (" + std::to_string(size) + " 字节，上限 " +
-                           std::to_string(kMaxDataFileBytes / (1024 * 1024)) + " MB)");
-    }
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (!in.read(bytes.data(), size)) {
-        throw RunError(ErrorNumber::PathFileAccess, displayPath(path));
-    }
-    return bytes;
+    throw RunError(ErrorNumber::PathFileAccess, displayPath(path));
 }
 
 std::u16string decodeDataFile(std::string_view bytes, const TextCodec& codec) {
@@ -91,9 +82,9 @@ void loadEntries(std::u16string_view text, EntryTable& table, std::int16_t& entr
     }
 }
 
-void loadDataFile(const std::filesystem::path& path, const TextCodec& codec, EntryTable& table,
-                  std::int16_t& entryCount) {
-    const std::string bytes = readDataFile(path);
+void loadDataFile(const FileSystem& files, const TextCodec& codec,
+                  const std::filesystem::path& path, EntryTable& table, std::int16_t& entryCount) {
+    const std::string bytes = readDataFile(files, path);
     loadEntries(decodeDataFile(bytes, codec), table, entryCount);
 }
 

@@ -9,14 +9,16 @@
 
 namespace quillo {
 
+class FileSystem;
 class TextCodec;
 
 // A data file larger than this is refused rather than read into memory.
 inline constexpr std::uintmax_t kMaxDataFileBytes = 256u * 1024 * 1024;
 
-// The whole file as bytes. Throws RunError 53 when it does not exist and 75 when
-// it cannot be read (a directory, no permission); both name the full path.
-std::string readDataFile(const std::filesystem::path& path);
+// The whole file as bytes. Throws RunError 53 when it does not exist, 75 when
+// it cannot be read or is no regular file (a directory, a pipe, a device), 7
+// when it is larger than the cap; each names the full path.
+std::string readDataFile(const FileSystem& files, const std::filesystem::path& path);
 
 // UTF-8 when the bytes start with its byte-order mark (dropped) or are valid
 // UTF-8 throughout; otherwise the ANSI code page.
@@ -29,7 +31,7 @@ std::u16string decodeDataFile(std::string_view bytes, const TextCodec& codec);
 void loadEntries(std::u16string_view text, EntryTable& table, std::int16_t& entryCount);
 
 // Reads, decodes and loads `path` into the table.
-void loadDataFile(const std::filesystem::path& path, const TextCodec& codec, EntryTable& table,
-                  std::int16_t& entryCount);
+void loadDataFile(const FileSystem& files, const TextCodec& codec,
+                  const std::filesystem::path& path, EntryTable& table, std::int16_t& entryCount);
 
 }  // namespace quillo

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -11,6 +12,7 @@
 #include "platform/file_system.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
+#include "platform/system_services.h"
 #include "platform/window_system.h"
 
 namespace quillo::fakes {
@@ -62,6 +64,8 @@ public:
     std::vector<Started> started;
 };
 
+// Looks up made-up files and program folders; reads real files through the
+// system's own file system, as the forms read data.txt from disk.
 class FakeFileSystem : public FileSystem {
 public:
     bool isNormalFile(const std::u16string& path) const override {
@@ -69,10 +73,15 @@ public:
         return files.count(path) > 0;
     }
     std::u16string programDirectory() const override { return directory; }
+    ReadResult readRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes,
+                               std::string& bytes) const override {
+        return real->readRegularFile(path, maxBytes, bytes);
+    }
 
     std::set<std::u16string> files;
     std::u16string directory = u"C:\\Program Files\\Quillo";
     mutable std::vector<std::u16string> lookups;
+    std::unique_ptr<FileSystem> real = makeSystemServices().files;
 };
 
 // A registry of keys (by root and path) holding typed values. It records every

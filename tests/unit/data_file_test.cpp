@@ -182,7 +182,7 @@ protected:
     }
     Loaded load(const std::filesystem::path& path) {
         Loaded loaded;
-        loadDataFile(path, *services_.codec, loaded.table, loaded.entryCount);
+        loadDataFile(*services_.files, *services_.codec, path, loaded.table, loaded.entryCount);
         return loaded;
     }
     ErrorNumber errorLoading(const std::filesystem::path& path, std::string& concerns) {
@@ -219,7 +219,7 @@ TEST_F(DataFileOnDisk, DirectoryIsError75WithThePath) {
     std::filesystem::create_directory(dir_ / "data.txt");
     std::string concerns;
     EXPECT_EQ(errorLoading(dir_ / "data.txt", concerns), ErrorNumber::PathFileAccess);
-    EXPECT_EQ(concerns, (dir_ / "data.txt").string());
+    EXPECT_EQ(concerns, (dir_ / "data.txt").string() + "\n不是普通文件");
 }
 
 TEST_F(DataFileOnDisk, UnreadableFileIsError75) {

@@ -37,6 +37,42 @@ TEST_F(Win32FileSystemTest, OnlyNormalFilesAreFound) {
     }
 }
 
+// A device or a pipe opened as a file would block the program or read as
+// empty; each is refused before anything is read.
+TEST_F(Win32FileSystemTest, OnlyRegularFilesAreRead) {
+    write("data.txt", "a=b");
+    std::filesystem::create_directories(dir_ / "folder");
+    const std::wstring pipeName =
+        L"\\\\.\\pipe\\quillo_test_" + std::to_wstring(GetCurrentProcessId());
+    // A pipe with a listening end that never writes.
+    const HANDLE pipe = CreateNamedPipeW(pipeName.c_str(), PIPE_ACCESS_OUTBOUND,
+                                         PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0, 0, 0, nullptr);
+    ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+    struct Case {
+        std::filesystem::path path;
+        ReadResult result;
+    };
+    const std::vector<Case> cases = {
+        {dir_ / "data.txt", ReadResult::Read},
+        {dir_ / "missing.txt", ReadResult::NotFound},
+        {dir_ / "no folder" / "data.txt", ReadResult::NotFound},
+        {dir_ / "folder", ReadResult::NotRegular},
+        {"NUL", ReadResult::NotRegular},
+        {dir_ / "NUL", ReadResult::NotRegular},
+        {pipeName, ReadResult::NotRegular},
+    };
+    const Win32FileSystem files;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.string());
+        std::string bytes;
+        EXPECT_EQ(files.readRegularFile(c.path, 1024, bytes), c.result);
+        EXPECT_EQ(bytes, c.result == ReadResult::Read ? "a=b" : "");
+    }
+    std::string bytes;
+    EXPECT_EQ(files.readRegularFile(dir_ / "data.txt", 2, bytes), ReadResult::TooLarge);
+    CloseHandle(pipe);
+}
+
 TEST(Win32FileSystem, DirectoryOfAFullFileName) {
     const std::pair<std::u16string, std::u16string> cases[] = {
         {u"C:\\Program Files\\Quillo\\quillo.exe", u"C:\\Program Files\\Quillo"},

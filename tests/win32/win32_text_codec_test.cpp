@@ -105,7 +105,7 @@ TEST_F(DataFileUnderWindows, TheLoaderReadsGbkAndUtf8) {
         const auto path = write(std::filesystem::path(u"数据") / "data.txt", c.bytes);
         EntryTable table;
         std::int16_t entryCount = 0;
-        loadDataFile(path, *services.codec, table, entryCount);
+        loadDataFile(*services.files, *services.codec, path, table, entryCount);
         ASSERT_EQ(entryCount, static_cast<std::int16_t>(c.titles.size()));
         for (std::size_t i = 0; i < c.titles.size(); ++i) {
             EXPECT_EQ(table[i + 1].title, c.titles[i]);

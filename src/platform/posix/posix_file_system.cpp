@@ -1,9 +1,16 @@
 #include "platform/posix/posix_file_system.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
 #include "base/unicode.h"
+#include "platform/read_to_end.h"
 
 namespace quillo {
 namespace {
@@ -18,6 +25,20 @@ std::u16string fromPath(const std::filesystem::path& path) {
     return decodeUtf8(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
 }
 
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
 }  // namespace
 
 bool PosixFileSystem::isNormalFile(const std::u16string& path) const {
@@ -30,6 +51,27 @@ std::u16string PosixFileSystem::programDirectory() const {
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) return fromPath(std::filesystem::current_path(ec));
     return fromPath(exe.parent_path());
+}
+
+ReadResult PosixFileSystem::readRegularFile(const std::filesystem::path& path,
+                                            std::uintmax_t maxBytes, std::string& bytes) const {
+    bytes.clear();
+    // Without O_NONBLOCK the open of a named pipe waits for a writer for ever.
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.get() < 0) {
+        return errno == ENOENT || errno == ENOTDIR ? ReadResult::NotFound : ReadResult::NoAccess;
+    }
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0) return ReadResult::NoAccess;
+    if (!S_ISREG(status.st_mode)) return ReadResult::NotRegular;
+
+    return readToEnd(static_cast<std::uintmax_t>(std::max<off_t>(status.st_size, 0)), maxBytes,
+                     bytes, [&](char* buffer, std::size_t size) -> long long {
+                         for (;;) {
+                             const ssize_t got = ::read(file.get(), buffer, size);
+                             if (got >= 0 || errno != EINTR) return got;
+                         }
+                     });
 }
 
 }  // namespace quillo

@@ -2,7 +2,20 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <memory>
+
+#include "platform/read_to_end.h"
+
 namespace quillo {
+namespace {
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+
+}  // namespace
 
 bool Win32FileSystem::isNormalFile(const std::u16string& path) const {
     const std::wstring wide(path.begin(), path.end());
@@ -32,6 +45,36 @@ std::u16string directoryOf(std::u16string_view fileName) {
     std::u16string directory(fileName.substr(0, separator));
     if (directory.size() == 2 && directory[1] == u':') directory += u'\\';
     return directory;
+}
+
+ReadResult Win32FileSystem::readRegularFile(const std::filesystem::path& path,
+                                            std::uintmax_t maxBytes, std::string& bytes) const {
+    bytes.clear();
+    // Others may go on reading and writing the file, as an editor does. A
+    // pipe or a device opens without waiting, and a folder opens too (backup
+    // semantics) so that it is told apart; what was opened is checked before
+    // anything is read.
+    const HANDLE opened = CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                   ? ReadResult::NotFound
+                   : ReadResult::NoAccess;
+    }
+    const UniqueHandle file(opened);
+    if (GetFileType(opened) != FILE_TYPE_DISK) return ReadResult::NotRegular;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(opened, &info)) return ReadResult::NoAccess;
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return ReadResult::NotRegular;
+
+    const std::uintmax_t size = (std::uintmax_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    return readToEnd(size, maxBytes, bytes, [&](char* buffer, std::size_t wanted) -> long long {
+        DWORD got = 0;
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(wanted, 1u << 30));
+        return ReadFile(opened, buffer, chunk, &got, nullptr) ? got : -1;
+    });
 }
 
 }  // namespace quillo

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace quillo {
+
+// The read loop that both backends share. `readSome(buffer, size)` reads up
+// to size bytes and returns how many, 0 at the end, or -1 on failure. `hint`
+// is the size the file claims; it is only a hint (files under /proc say 0,
+// and a file may grow while it is read), so the cap counts what is read.
+template <typename ReadSome>
+ReadResult readToEnd(std::uintmax_t hint, std::uintmax_t maxBytes, std::string& bytes,
+                     ReadSome readSome) {
+    bytes.clear();
+    if (hint > maxBytes) return ReadResult::TooLarge;
+    // One byte more than the hint lets the end be seen without growing.
+    bytes.resize(static_cast<std::size_t>(hint) + 1);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == bytes.size()) bytes.resize(used + std::max<std::size_t>(used / 2, 64 * 1024));
+        const long long got = readSome(bytes.data() + used, bytes.size() - used);
+        if (got < 0) {
+            bytes = {};
+            return ReadResult::NoAccess;
+        }
+        used += static_cast<std::size_t>(got);
+        if (used > maxBytes) {
+            bytes = {};
+            return ReadResult::TooLarge;
+        }
+        if (got == 0) {
+            bytes.resize(used);
+            return ReadResult::Read;
+        }
+    }
+}
+
+}  // namespace quillo

@@ -1,0 +1,51 @@
+#include "platform/read_to_end.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace quillo {
+namespace {
+
+TEST(ReadToEnd, TheCapCountsWhatIsReadNotWhatTheFileClaims) {
+    struct Case {
+        const char* name;
+        std::uintmax_t claimed;  // the size the file says it has
+        std::string content;     // what reading it gives
+        bool fails;              // a read fails after the content
+        ReadResult result;
+    };
+    const std::string big(300 * 1024, 'x');  // past the first growth of the buffer
+    const std::vector<Case> cases = {
+        {"size as claimed", 5, "a=b\r\n", false, ReadResult::Read},
+        {"empty", 0, "", false, ReadResult::Read},
+        {"says 0, as files under /proc do", 0, big, false, ReadResult::Read},
+        {"grows while read", 10, big, false, ReadResult::Read},
+        {"exactly the cap", 0, std::string(400 * 1024, 'y'), false, ReadResult::Read},
+        {"says 0 but holds more than the cap", 0, big + big, false, ReadResult::TooLarge},
+        {"claims more than the cap", 500 * 1024, "", false, ReadResult::TooLarge},
+        {"a read fails", 5, "a=b", true, ReadResult::NoAccess},
+    };
+    constexpr std::uintmax_t kCap = 400 * 1024;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::size_t offset = 0;
+        std::string bytes = "left over";
+        const ReadResult result =
+            readToEnd(c.claimed, kCap, bytes, [&](char* buffer, std::size_t size) -> long long {
+                const std::size_t n =
+                    std::min<std::size_t>({size, c.content.size() - offset, 7000});
+                if (n == 0 && c.fails) return -1;
+                std::memcpy(buffer, c.content.data() + offset, n);
+                offset += n;
+                return static_cast<long long>(n);
+            });
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(bytes, c.result == ReadResult::Read ? c.content : "");
+    }
+}
+
+}  // namespace
+}  // namespace quillo
