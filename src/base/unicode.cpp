@@ -114,6 +114,33 @@ bool decodeStrictUtf8(std::string_view bytes, std::u16string& text) {
     return true;
 }
 
+std::u16string decodeUtf16(std::string_view bytes, Endian order) {
+    const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const std::size_t units = bytes.size() / 2;
+    const auto unitAt = [&](std::size_t i) -> char16_t {
+        const std::uint8_t first = in[2 * i];
+        const std::uint8_t second = in[2 * i + 1];
+        return static_cast<char16_t>(order == Endian::Little ? first | second << 8
+                                                             : first << 8 | second);
+    };
+    const auto isHigh = [](char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; };
+    const auto isLow = [](char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; };
+
+    std::u16string out(units + bytes.size() % 2, u'\0');
+    for (std::size_t i = 0; i < units; ++i) {
+        const char16_t unit = unitAt(i);
+        if (isHigh(unit) && i + 1 < units && isLow(unitAt(i + 1))) {
+            out[i] = unit;
+            out[i + 1] = unitAt(i + 1);
+            ++i;
+        } else {
+            out[i] = isHigh(unit) || isLow(unit) ? static_cast<char16_t>(kReplacement) : unit;
+        }
+    }
+    if (bytes.size() % 2) out.back() = static_cast<char16_t>(kReplacement);
+    return out;
+}
+
 std::string toUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());

@@ -16,6 +16,12 @@ std::u16string decodeUtf8(std::string_view bytes);
 // pass halves the work on the usual file, which is UTF-8.
 bool decodeStrictUtf8(std::string_view bytes, std::u16string& text);
 
+enum class Endian { Little, Big };
+
+// UTF-16 bytes in the given order. An unpaired surrogate, and an odd byte
+// at the end, each become U+FFFD.
+std::u16string decodeUtf16(std::string_view bytes, Endian order);
+
 // A lone surrogate becomes U+FFFD.
 std::string toUtf8(std::u16string_view text);
 

@@ -39,6 +39,10 @@ std::string readDataFile(const FileSystem& files, const std::filesystem::path& p
 }
 
 std::u16string decodeDataFile(std::string_view bytes, const TextCodec& codec) {
+    // Notepad's "Unicode" and "Unicode big endian"; no file in code page 936
+    // can begin with either pair, since FF is neither a lead nor a trail byte.
+    if (bytes.starts_with("\xFF\xFE")) return decodeUtf16(bytes.substr(2), Endian::Little);
+    if (bytes.starts_with("\xFE\xFF")) return decodeUtf16(bytes.substr(2), Endian::Big);
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     if (bytes.starts_with(kByteOrderMark)) return decodeUtf8(bytes.substr(kByteOrderMark.size()));
     std::u16string text;

@@ -33,6 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!bytes.starts_with("\xEF\xBB\xBF") && quillo::isValidUtf8(bytes)) {
         check(quillo::toUtf8(text) == bytes);
     }
+    // UTF-16 gives one character a pair of bytes after the mark, and one for
+    // an odd byte at the end.
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+        check(text.size() == (bytes.size() - 1) / 2);
+    }
 
     auto table = std::make_unique<quillo::EntryTable>();
     std::int16_t entryCount = 0;

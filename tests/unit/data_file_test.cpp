@@ -147,10 +147,45 @@ TEST(DecodeDataFile, ChoosesUtf8OrTheAnsiCodePage) {
         {"encoded surrogate", "\xED\xA0\x80", u"\u980E\u20AC"},
         {"beyond U+10FFFF", "\xF4\x90\x80\x80", u"\u9B6B\u20AC\u20AC"},
         {"sequence cut off after a long ASCII run", "abcdefghij\xE4\xB8", u"abcdefghij\u6D93"},
+        // Notepad's "Unicode" (FF FE) and "Unicode big endian" (FE FF).
+        {"UTF-16 little-endian, mark dropped", std::string("\xFF\xFE\xD3\x59\x0D\x54=\0", 8),
+         u"姓名="},
+        {"UTF-16 big-endian, mark dropped", std::string("\xFE\xFF\x59\xD3\x54\x0D\0=", 8),
+         u"姓名="},
+        {"UTF-16 surrogate pair", std::string("\xFF\xFE\x3D\xD8\0\xDE", 6), u"\U0001F600"},
+        {"UTF-16 unpaired high surrogate", std::string("\xFF\xFE\x3D\xD8\x41\0", 6), u"\uFFFDA"},
+        {"UTF-16 lone low surrogate", std::string("\xFE\xFF\xDE\x00\0\x41", 6), u"\uFFFDA"},
+        {"UTF-16 high surrogate at the end", std::string("\xFF\xFE\x41\0\x3D\xD8", 6), u"A\uFFFD"},
+        {"UTF-16 odd final byte", std::string("\xFF\xFE\x41\0\x42", 5), u"A\uFFFD"},
+        {"UTF-16 mark alone", "\xFF\xFE", u""},
     };
     for (const DecodeCase& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(decodeDataFile(c.bytes, *services.codec), c.expected);
+    }
+}
+
+std::string utf16Bytes(std::u16string_view text, Endian order) {
+    std::string bytes = order == Endian::Little ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        bytes += order == Endian::Little ? std::string{low, high} : std::string{high, low};
+    }
+    return bytes;
+}
+
+TEST(DecodeDataFile, Utf16LinesSplitOnCharactersNotBytes) {
+    // U+0A0D and U+0D0A hold the bytes of CR LF in one byte order or the
+    // other, and the pairs after them straddle two characters: none ends a line.
+    const std::u16string content = u"\u0D0A\u0D41\u410A\u410D\u0A41";
+    const std::u16string text = u"姓名=张三\r\n\u0A0D=" + content + u"\r\n😀=x\ry=\n\r\n";
+    const Pairs expected = {{u"姓名", u"张三"}, {u"\u0A0D", content}, {u"😀", u"x"}, {u"y", u"\n"}};
+    const SystemServices services = makeSystemServices();
+    for (const Endian order : {Endian::Little, Endian::Big}) {
+        SCOPED_TRACE(order == Endian::Little ? "little-endian" : "big-endian");
+        EXPECT_EQ(entriesOf(loadText(decodeDataFile(utf16Bytes(text, order), *services.codec))),
+                  expected);
     }
 }
 
