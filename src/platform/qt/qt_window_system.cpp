@@ -1,5 +1,8 @@
 #include "platform/qt/qt_window_system.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QWidget>
@@ -18,6 +21,27 @@ QWidget* widgetOf(NativeWindow window) {
 QSize frameExtra(const QWidget& widget) {
     return widget.frameGeometry().size() - widget.geometry().size();
 }
+
+// Ctrl+C copies the box as Windows' own message boxes do, title, text and
+// buttons between rules, so that a path or a line number in a report can be
+// pasted elsewhere, on every system.
+class CopyableMessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (!event->matches(QKeySequence::Copy)) {
+            QMessageBox::keyPressEvent(event);
+            return;
+        }
+        const QString rule = QStringLiteral("---------------------------\n");
+        QString copy = rule + windowTitle() + u'\n' + rule + text() + u'\n' + rule;
+        for (const QAbstractButton* button : buttons())
+            copy += button->text() + QStringLiteral("   ");
+        QGuiApplication::clipboard()->setText(copy + u'\n' + rule);
+    }
+};
 
 }  // namespace
 
@@ -46,8 +70,8 @@ void QtWindowSystem::setOuterHeight(NativeWindow window, int height) {
 }
 
 void QtWindowSystem::showMessage(const std::u16string& title, const std::u16string& text) {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdU16String(title),
-                    QString::fromStdU16String(text), QMessageBox::Ok);
+    CopyableMessageBox box(QMessageBox::NoIcon, QString::fromStdU16String(title),
+                           QString::fromStdU16String(text), QMessageBox::Ok);
     // The interface is Chinese whatever the system's language, as on the target.
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
