@@ -18,6 +18,7 @@ import os
 import select
 import shutil
 import signal
+import stat
 import subprocess
 import sys
 import tempfile
@@ -188,6 +189,32 @@ class Session:
         return tuple(int(fields[k]) for k in
                      ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
 
+    def focus(self, window):
+        """Gives window the keyboard focus and waits until it has it."""
+        self.xdo("windowfocus", str(window))
+        wait_until("the keyboard focus", lambda: self.x("xdotool", "getwindowfocus")[1].strip()
+                   == str(window), 10)
+
+    def clipboard_after_copy(self, window, expected, timeout=10):
+        """Presses Ctrl+C in window and returns the clipboard once it holds
+        expected: the text of a message box, as the program copies it."""
+        self.focus(window)
+        self.xdo("key", "ctrl+c")
+
+        def probe():
+            code, text = self.x("xclip", "-selection", "clipboard", "-o")
+            return text if code == 0 and expected in text else None
+        return wait_until(f"the clipboard to hold {expected!r}", probe, timeout)
+
+    def wait_drawn(self, window, timeout=START_TIMEOUT):
+        """Waits until the window's menu bar is drawn. The program draws only
+        once it is back in its event loop: after loading, or in the loop of
+        its error report, which is then already on screen."""
+        def probe():
+            x, y, _, _ = self.geometry(window)
+            return self.screenshot().pixel(x + 2, y + 2) not in (b"\0\0\0", b"")
+        wait_until("the main window to be drawn", probe, timeout)
+
     def screenshot(self):
         """The whole screen, 8 bits a channel."""
         width = int(self.screen.split("x")[0])
@@ -271,11 +298,14 @@ def wait_exit(proc, timeout=EXIT_TIMEOUT):
         raise Failure(f"the program was still running {timeout:.0f} s later")
 
 
-def write_data(directory, lines):
-    """data.txt as the Windows editor writes it: CR LF line ends."""
+def write_data(directory, lines, encoding="utf-8"):
+    """data.txt as the Windows editor writes it: CR LF line ends, in UTF-8
+    or in its "Unicode", UTF-16 little-endian after the mark FF FE."""
     path = os.path.join(directory, "data.txt")
+    text = "".join(line + "\r\n" for line in lines)
     with open(path, "wb") as f:
-        f.write("".join(line + "\r\n" for line in lines).encode("utf-8"))
+        f.write(b"\xff\xfe" + text.encode("utf-16-le") if encoding == "utf-16" else
+                text.encode(encoding))
     return path
 
 
@@ -296,8 +326,37 @@ def box_rows(session, main_window, image):
     return rows
 
 
+def wait_rows(session, main_window, wanted, what):
+    """A screenshot, and the box rows in it, once their number is as wanted."""
+    def probe():
+        image = session.screenshot()
+        rows = box_rows(session, main_window, image)
+        return (image, rows) if wanted(len(rows)) else None
+    return wait_until(what, probe, 10)
+
+
+def wait_steady(session, area, wanted, what, timeout=10):
+    """The picture of a screen area once it is as wanted and the same in two
+    screenshots in a row: a first hover over a long content takes a while."""
+    last = None
+
+    def probe():
+        nonlocal last
+        shot = session.screenshot().region(*area)
+        steady = last is not None and shot.same_but_cursor(last)
+        last = shot
+        return shot if steady and wanted(shot) else None
+    return wait_until(what, probe, timeout)
+
+
 def snapshot(path):
-    """What is at path: a file's hash, a directory's listing, or nothing."""
+    """What is at path: a link's target, a directory's listing, a file's hash,
+    some other kind of file, or nothing. A pipe or a device is never opened."""
+    if os.path.islink(path):
+        return ("link", os.readlink(path))
+    if os.path.exists(path) and not stat.S_ISREG(os.stat(path).st_mode) \
+            and not os.path.isdir(path):
+        return ("special", stat.S_IFMT(os.stat(path).st_mode))
     if os.path.isdir(path):
         return ("directory", sorted(os.listdir(path)))
     if os.path.exists(path):
@@ -331,7 +390,7 @@ def case_startup(args):
         extra = {"QT_SCALE_FACTOR": row["scale"]} if row["scale"] else {}
         quillo = s.start_quillo(work, extra_env=extra)
         window = s.wait_window(quillo, MAIN_TITLE)
-        time.sleep(0.5)  # let it finish placing and painting
+        s.wait_drawn(window)
 
         geometry = s.geometry(window)
         check(geometry == row["window"],
@@ -339,9 +398,7 @@ def case_startup(args):
         _, state = s.x("xprop", "-id", str(window), "_NET_WM_STATE")
         check("_NET_WM_STATE_ABOVE" in state, f"not marked stay-on-top: {state.strip()}")
 
-        image = s.screenshot()
-        rows = box_rows(s, window, image)
-        check(len(rows) >= 10, f"expected ten or more boxes in view, found rows {rows}")
+        image, rows = wait_rows(s, window, lambda n: n >= 10, "ten boxes or more in view")
         x, y, width, _ = row["window"]
         box_height = row["box_height"]
         first_top, first_bottom = rows[0]
@@ -385,14 +442,26 @@ def write_unreadable(path):
     os.chmod(path, 0)
 
 
+NOT_A_FILE = "\n不是普通文件"
+
 FATAL_CASES = {
-    # row: (how to make data.txt in the working directory, expected exit code)
-    "missing-file": (lambda path: None, 53),
-    "too-many-entries": (lambda path: write_data(os.path.dirname(path), many_entries(146)), 9),
-    "data-is-directory": (lambda path: os.mkdir(path), 75),
-    "no-read-permission": (write_unreadable, 75),
-    "50mb-line": (lambda path: write_bytes(path, b"a=" + b"x" * (50 * 1024 * 1024) + b"\r\n"), 7),
+    # row: (how to make data.txt in the working directory, expected exit code,
+    #       what the report says after the full path of data.txt, or None
+    #       when it names a line instead of the path)
+    "missing-file": (lambda path: None, 53, ""),
+    "too-many-entries": (lambda path: write_data(os.path.dirname(path), many_entries(146)), 9,
+                         None),
+    "data-is-directory": (lambda path: os.mkdir(path), 75, NOT_A_FILE),
+    "no-read-permission": (write_unreadable, 75, ""),
+    "50mb-line": (lambda path: write_bytes(path, b"a=" + b"x" * (50 * 1024 * 1024) + b"\r\n"), 7,
+                  None),
+    # Opened the ordinary way, a pipe with no writer blocks the program for
+    # good, and a device reads as an empty file.
+    "named-pipe": (os.mkfifo, 75, NOT_A_FILE),
+    "link-to-dev-zero": (lambda path: os.symlink("/dev/zero", path), 75, NOT_A_FILE),
+    "link-to-dev-urandom": (lambda path: os.symlink("/dev/urandom", path), 75, NOT_A_FILE),
 }
+REPORT_LINES = {"too-many-entries": "data.txt 第 291 行", "50mb-line": "data.txt 第 1 行"}
 
 
 def start_unprivileged(s, work):
@@ -419,7 +488,7 @@ def prepare_run(s, prepare):
 
 
 def case_fatal(args):
-    prepare, expected = FATAL_CASES[args.row]
+    prepare, expected, after_path = FATAL_CASES[args.row]
     with Session(args) as s:
         work, data, before = prepare_run(s, prepare)
 
@@ -430,12 +499,14 @@ def case_fatal(args):
         report = s.wait_window(quillo, APP_TITLE)
         # The report stands over the main window, which is already on screen.
         check(s.visible_windows(quillo, MAIN_TITLE), "no main window behind the report")
-        time.sleep(0.3)
+        said = REPORT_LINES.get(args.row) or \
+            os.path.realpath(work) + "/data.txt" + after_path + "\n"
+        text = s.clipboard_after_copy(report, f"运行时错误 '{expected}'")
+        check(said in text, f"the report does not say {said!r}: {text!r}")
         check(quillo.poll() is None,
               f"the program ended ({quillo.returncode}) before the report was dismissed")
 
-        s.xdo("windowfocus", str(report))
-        time.sleep(0.1)
+        s.focus(report)
         s.xdo("key", "Return")
         code = wait_exit(quillo)
         check(code == expected, f"exit code {code}, expected {expected}")
@@ -468,14 +539,16 @@ def case_loads(args):
 
         quillo = s.start_quillo(work)
         window = s.wait_window(quillo, MAIN_TITLE)
-        time.sleep(1.0)  # long enough for a report to show, were there one
+        s.wait_drawn(window)
         check(not s.visible_windows(quillo, APP_TITLE), "an error was reported")
         check(quillo.poll() is None, f"the program ended ({quillo.returncode})")
-        rows = box_rows(s, window, s.screenshot())
-        check(len(rows) == boxes, f"{len(rows)} boxes in view, expected {boxes}")
+        image, rows = wait_rows(s, window, lambda n: n == boxes, f"{boxes} boxes in view")
         if rows:
-            s.xdo("mousemove", str(s.geometry(window)[0] + 20), str(rows[0][0] + 5))
-            time.sleep(0.5)
+            left = s.geometry(window)[0]
+            area = (left, rows[0][0], 106, rows[0][1] - rows[0][0] + 1)
+            s.xdo("mousemove", str(left + 20), str(rows[0][0] + 5))
+            wait_until("the hover to show the content", lambda: not s.screenshot().region(
+                *area).same_but_cursor(image.region(*area)), 10)
             check(quillo.poll() is None, f"the program ended ({quillo.returncode}) on a hover")
         stop(quillo)
         check(quillo.returncode == -signal.SIGTERM, f"ended with {quillo.returncode}")
@@ -492,7 +565,9 @@ DRAG_ENTRIES = [
     ("等号", "  a = b == c  =  x "),
     ("长文", LONG_CONTENT),
 ]
-DRAG_CASES = {"chinese": 1, "equals-and-spaces": 2, "long": 3}
+# row: (box number, how data.txt is encoded)
+DRAG_CASES = {"chinese": (1, "utf-8"), "equals-and-spaces": (2, "utf-8"), "long": (3, "utf-8"),
+              "chinese-utf-16": (1, "utf-16")}
 
 RECEIVER_PLACE = (120, 300, 360, 200)
 
@@ -510,14 +585,14 @@ def wait_drop(directory, number, timeout=20):
 
 def case_drag(args):
     check(args.receiver, "--receiver is needed for the drag cases")
-    box = DRAG_CASES[args.row]
+    box, encoding = DRAG_CASES[args.row]
     title, content = DRAG_ENTRIES[box - 1]
     with Session(args) as s:
         work = os.path.join(s.root, "run")
         drops = os.path.join(s.root, "drops")
         os.mkdir(work)
         os.mkdir(drops)
-        data = write_data(work, [f"{t}={c}" for t, c in DRAG_ENTRIES])
+        data = write_data(work, [f"{t}={c}" for t, c in DRAG_ENTRIES], encoding)
         before = snapshot(data)
 
         receiver = s.start([s.receiver, drops] + [str(v) for v in RECEIVER_PLACE], work,
@@ -525,10 +600,8 @@ def case_drag(args):
         quillo = s.start_quillo(work)
         window = s.wait_window(quillo, MAIN_TITLE)
         s.wait_window(receiver, "drop receiver")
-        time.sleep(0.5)
-
-        rows = box_rows(s, window, s.screenshot())
-        check(len(rows) == len(DRAG_ENTRIES), f"expected {len(DRAG_ENTRIES)} boxes, rows {rows}")
+        image, rows = wait_rows(s, window, lambda n: n == len(DRAG_ENTRIES),
+                                f"{len(DRAG_ENTRIES)} boxes in view")
         left, _, _, _ = s.geometry(window)
         top, bottom = rows[box - 1]
         grab = (left + 40, (top + bottom) // 2)
@@ -538,11 +611,11 @@ def case_drag(args):
         # Hovering shows the content; what the box shows then is what it must
         # still show after its text has been dragged out.
         box_area = (left, top, 106, bottom - top + 1)
-        title_shown = s.screenshot().region(*box_area)
+        title_shown = image.region(*box_area)
         s.move(grab[0] - 4, grab[1])
-        s.move(*grab, pause=0.3)
-        shown = s.screenshot().region(*box_area)
-        check(not shown.same_but_cursor(title_shown), "hovering did not change the box")
+        s.move(*grab)
+        shown = wait_steady(s, box_area, lambda shot: not shot.same_but_cursor(title_shown),
+                            "the hover to show the content")
 
         for number in (1, 2):
             s.drag(grab, target)
@@ -551,11 +624,13 @@ def case_drag(args):
                   f"drop {number}: received {len(received)} characters "
                   f"{received[:60]!r}..., expected {len(content)} {content[:60]!r}...")
             check(actions == "copy", f"drop {number}: the source offered '{actions}', not copy only")
-            s.move(*target, pause=0.3)
-            after = s.screenshot().region(*box_area)
-            check(after.same_but_cursor(shown),
-                  f"drop {number}: the box shows something else after the drag (columns "
-                  f"{after.columns_differing_from(shown)} of the box differ)")
+            s.move(*target)
+            try:
+                wait_steady(s, box_area, lambda shot: shot.same_but_cursor(shown), "", 5)
+            except Failure:
+                after = s.screenshot().region(*box_area)
+                raise Failure(f"drop {number}: the box shows something else after the drag "
+                              f"(columns {after.columns_differing_from(shown)} of the box differ)")
 
         check(not os.path.exists(os.path.join(drops, "drop-3.txt")), "a drop too many")
         check(quillo.poll() is None, f"the program ended ({quillo.returncode}) during the drags")
@@ -628,12 +703,12 @@ def case_menu_exit(args):
         before = snapshot(data)
         quillo = s.start_quillo(work, extra_env=opener.env)
         window = s.wait_window(quillo, MAIN_TITLE)
-        time.sleep(0.3)
+        s.wait_drawn(window)
         items = open_file_menu(s, quillo, window)
         s.click(*items["end"])
         code = wait_exit(quillo)
         check(code == 0, f"退出 ended the program with exit code {code}")
-        time.sleep(0.3)
+        time.sleep(0.3)  # an editor started anyway would have shown by now
         check(not opener.recorded(), f"退出 started the editor: {opener.recorded()}")
         check(snapshot(data) == before, "data.txt changed")
 
@@ -663,7 +738,7 @@ def case_menu_edit(args):
         before = snapshot(data)
         quillo = s.start_quillo(work, program=program, extra_env=opener.env)
         window = s.wait_window(quillo, MAIN_TITLE)
-        time.sleep(0.3)
+        s.wait_drawn(window)
         items = open_file_menu(s, quillo, window)
         s.click(*items["edit"])
         code = wait_exit(quillo)
@@ -701,7 +776,7 @@ def main():
     run, rows = CASES[args.case]
     if rows is not None and args.row not in rows:
         parser.error(f"{args.case} needs one of: {', '.join(rows)}")
-    for tool in ("Xvfb", "xdotool", "xwininfo", "xprop", "import"):
+    for tool in ("Xvfb", "xdotool", "xwininfo", "xprop", "xclip", "import"):
         if not shutil.which(tool):
             print(f"FAIL: {tool} is not installed (scripts/lib.sh installs it)", file=sys.stderr)
             return 1
