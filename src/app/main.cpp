@@ -4,6 +4,7 @@
 #include "forms/fatal_error_guard.h"
 #include "mainwindow/form1.h"
 #include "platform/make_window_system.h"
+#include "platform/qt/desktop_check.h"
 #include "platform/system_services.h"
 
 namespace {
@@ -21,7 +22,9 @@ void preferX11UnderWayland() {
 
 int main(int argc, char* argv[]) {
     preferX11UnderWayland();
+    quillo::DesktopCheck desktop;
     QApplication app(argc, argv);
+    desktop.passed();
     QApplication::setApplicationName(QStringLiteral("quillo4"));
 
     quillo::SystemServices services = quillo::makeSystemServices();

@@ -756,6 +756,44 @@ def case_menu_edit(args):
         check(snapshot(data) == before, "data.txt changed")
 
 
+# --- no desktop -------------------------------------------------------------------
+
+def unused_display():
+    number = next(n for n in range(4242, 5000) if not os.path.exists(f"/tmp/.X11-unix/X{n}"))
+    return f":{number}"
+
+
+# row: (what DISPLAY is, or None for unset; what the one line must say)
+NO_DESKTOP_CASES = {
+    "display-unset": (lambda: None, lambda display: "DISPLAY is not set"),
+    "display-unreachable": (unused_display, lambda display:
+                            f'the X11 display "{display}" that DISPLAY names cannot be opened'),
+}
+
+
+def case_no_desktop(args):
+    make_display, saying = NO_DESKTOP_CASES[args.row]
+    display = make_display()
+    said = saying(display)
+    with Session(args) as s:
+        work, data, before = prepare_run(s, lambda path: write_data(os.path.dirname(path),
+                                                                     ["姓名=王晓明"]))
+        env = dict(s.env)
+        env.pop("DISPLAY")
+        if display:
+            env["DISPLAY"] = display
+        try:
+            done = subprocess.run([s.quillo], cwd=work, env=env, capture_output=True,
+                                  timeout=EXIT_TIMEOUT, preexec_fn=die_with_harness)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"the program was still running {EXIT_TIMEOUT:.0f} s later")
+        lines = done.stderr.decode("utf-8", "replace").splitlines()
+        check(done.returncode == 1, f"exit code {done.returncode}, expected 1 (no crash)")
+        check(len(lines) == 1 and "needs a graphical desktop" in lines[0] and said in lines[0],
+              f"standard error should say in one line that {said}: {lines}")
+        check(snapshot(data) == before, "data.txt changed")
+
+
 CASES = {
     "startup": (case_startup, STARTUP_CASES),
     "fatal": (case_fatal, FATAL_CASES),
@@ -763,6 +801,7 @@ CASES = {
     "drag": (case_drag, DRAG_CASES),
     "menu-exit": (case_menu_exit, None),
     "menu-edit": (case_menu_edit, EDIT_CASES),
+    "no-desktop": (case_no_desktop, NO_DESKTOP_CASES),
 }
 
 
