@@ -83,8 +83,16 @@ std::u16string decodeUtf8(std::string_view bytes) {
 }
 
 bool decodeStrictUtf8(std::string_view bytes, std::u16string& text) {
-    // No sequence gives more UTF-16 units than it has bytes.
-    text.resize(bytes.size());
+    // Sized exactly, rather than a unit per byte, which is three times what
+    // Chinese text needs: each well-formed sequence gives a unit for its
+    // lead byte and a second for a four-byte lead. Ill-formed bytes may be
+    // counted too, but decoding stops at the first of them.
+    std::size_t units = 0;
+    for (const char byte : bytes) {
+        const auto b = static_cast<std::uint8_t>(byte);
+        units += static_cast<std::size_t>((b & 0xC0) != 0x80) + static_cast<std::size_t>(b >= 0xF0);
+    }
+    text.resize(units);
     char16_t* out = text.data();
     const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
     std::size_t pos = 0;

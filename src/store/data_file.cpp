@@ -88,8 +88,10 @@ void loadEntries(std::u16string_view text, EntryTable& table, std::int16_t& entr
 
 void loadDataFile(const FileSystem& files, const TextCodec& codec,
                   const std::filesystem::path& path, EntryTable& table, std::int16_t& entryCount) {
-    const std::string bytes = readDataFile(files, path);
-    loadEntries(decodeDataFile(bytes, codec), table, entryCount);
+    // The bytes are gone once decoded, so that they, the text and the table
+    // are never all held at once.
+    const std::u16string text = decodeDataFile(readDataFile(files, path), codec);
+    loadEntries(text, table, entryCount);
 }
 
 }  // namespace quillo
