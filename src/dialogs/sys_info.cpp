@@ -88,7 +88,7 @@ bool startFromRegistry(Platform& platform) {
         SysInfoPath += kSysInfoExe;
         if (!platform.files.isNormalFile(SysInfoPath)) return false;
     }
-    platform.processes.start(SysInfoPath, kShowNormal);
+    platform.processes.startProgram(SysInfoPath, kShowNormal);
     return true;
 }
 

@@ -12,6 +12,10 @@ public:
     // Starts a command line as a new process, never through a shell, and does not
     // wait for it. Throws RunError 53 when it cannot be started.
     virtual void start(const std::u16string& commandLine, int windowStyle) = 0;
+    // Starts exactly the program file `program`, with no arguments: no part
+    // of its path is tried as a program of its own, and no search path is
+    // used. Throws RunError 53 when it cannot be started.
+    virtual void startProgram(const std::u16string& program, int windowStyle) = 0;
 };
 
 }  // namespace quillo

@@ -49,14 +49,21 @@ public:
 class FakeProcesses : public Processes {
 public:
     struct Started {
-        std::u16string commandLine;
+        std::u16string commandLine;  // or the program, when exactly that was asked for
         int windowStyle;
+        bool exactProgram = false;
     };
 
     void start(const std::u16string& commandLine, int windowStyle) override {
-        attempts.push_back({commandLine, windowStyle});
+        record({commandLine, windowStyle});
+    }
+    void startProgram(const std::u16string& program, int windowStyle) override {
+        record({program, windowStyle, true});
+    }
+    void record(const Started& start) {
+        attempts.push_back(start);
         if (fail) throw RunError(ErrorNumber::FileNotFound, "start failed");
-        started.push_back({commandLine, windowStyle});
+        started.push_back(start);
     }
 
     bool fail = false;

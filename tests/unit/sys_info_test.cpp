@@ -213,6 +213,7 @@ TEST(StartSysInfo, TriesBothLocationsInOrder) {
         for (const auto& s : launch.processes.started) {
             started.push_back(s.commandLine);
             EXPECT_EQ(s.windowStyle, 1);
+            EXPECT_TRUE(s.exactProgram) << "started as a command line, not as the program";
         }
         EXPECT_EQ(started, c.started);
         EXPECT_EQ(launch.files.lookups, c.lookups);

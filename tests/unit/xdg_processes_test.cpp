@@ -31,10 +31,21 @@ TEST(XdgProcesses, EditorCommandLineBecomesXdgOpenOnTheFile) {
 
 TEST(XdgProcesses, ProgramThatCannotStartIsError53) {
     XdgProcesses processes;
-    for (const std::u16string& commandLine :
-         {std::u16string(u"/no/such/program"), std::u16string(u"")}) {
+    // An exact program is started by its path only, never looked up in PATH.
+    const std::pair<std::u16string, bool> cases[] = {
+        {u"/no/such/program", false},
+        {u"", false},
+        {u"/no/such/program", true},
+        {u"", true},
+        {u"true", true},
+    };
+    for (const auto& [program, exact] : cases) {
         try {
-            processes.start(commandLine, kShowNormal);
+            if (exact) {
+                processes.startProgram(program, kShowNormal);
+            } else {
+                processes.start(program, kShowNormal);
+            }
             ADD_FAILURE() << "started";
         } catch (const RunError& error) {
             EXPECT_EQ(error.number(), ErrorNumber::FileNotFound);

@@ -184,10 +184,7 @@ TEST_F(SysInfoOnWindows, StartSysInfoTriesBothLocationsInOrder) {
             ASSERT_EQ(lines.size(), 1u);
             const auto fields = testing::splitTabs(lines[0]);
             ASSERT_EQ(fields.size(), 3u);
-            // Wine quotes a program path with spaces on the way; Windows does not.
-            EXPECT_TRUE(fields[0] == toUtf8(*c.started) ||
-                        fields[0] == "\"" + toUtf8(*c.started) + "\"")
-                << fields[0];
+            EXPECT_EQ(fields[0], "\"" + toUtf8(*c.started) + "\"");
             EXPECT_EQ(fields[1], "1");
         } else {
             ASSERT_EQ(windows_.messages.size(), 1u);
@@ -196,6 +193,32 @@ TEST_F(SysInfoOnWindows, StartSysInfoTriesBothLocationsInOrder) {
             EXPECT_FALSE(std::filesystem::exists(record_));
         }
     }
+}
+
+// Handed to CreateProcessA as a bare command line, a path with spaces is
+// tried prefix by prefix: C:\Program.exe would start in the tool's place.
+TEST_F(SysInfoOnWindows, TheToolStartsByItsExactPathNotAPrefixOfIt) {
+    const auto helper = testing::besideTests(u"record_start.exe");
+    const std::filesystem::path toolDir = "C:\\Program Files\\Quillo Test";
+    const std::filesystem::path tool = toolDir / "fake sysinfo.exe";
+    const std::filesystem::path decoy = "C:\\Program.exe";
+    std::filesystem::create_directories(toolDir);
+    std::filesystem::copy_file(helper, tool, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(helper, decoy, std::filesystem::copy_options::overwrite_existing);
+    setValue(kPathKey, "PATH", REG_SZ, zeroEnded(codec_.encodeAnsi(tool.u16string())));
+
+    StartSysInfo(platform_);
+    const auto lines = testing::waitForLines(record_, 1, 10s);
+    std::this_thread::sleep_for(500ms);  // a decoy started too would have written by now
+    std::error_code ignored;
+    std::filesystem::remove(decoy, ignored);
+    std::filesystem::remove_all(toolDir, ignored);
+
+    EXPECT_TRUE(windows_.messages.empty());
+    ASSERT_EQ(testing::readLines(record_).size(), 1u);
+    const auto fields = testing::splitTabs(lines[0]);
+    ASSERT_EQ(fields.size(), 3u);
+    EXPECT_EQ(fields[2], toUtf8(toolDir.u16string())) << "started " << fields[0];
 }
 
 }  // namespace

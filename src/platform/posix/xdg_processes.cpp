@@ -13,6 +13,19 @@ namespace {
 
 constexpr std::u16string_view kEditor = u"C:\\WINDOWS\\NOTEPAD.EXE ";
 
+// The program ends right after starting the editor, so its child is left to
+// init rather than waited for.
+void spawn(const std::vector<std::string>& args, bool searchPath, const std::u16string& what) {
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const auto run = searchPath ? posix_spawnp : posix_spawn;
+    if (args.front().empty() || run(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+        throw RunError(ErrorNumber::FileNotFound, toUtf8(what));
+    }
+}
+
 }  // namespace
 
 std::vector<std::string> posixArgvFor(const std::u16string& commandLine) {
@@ -28,18 +41,11 @@ std::vector<std::string> posixArgvFor(const std::u16string& commandLine) {
 }
 
 void XdgProcesses::start(const std::u16string& commandLine, int /*windowStyle*/) {
-    const std::vector<std::string> args = posixArgvFor(commandLine);
-    std::vector<char*> argv;
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
+    spawn(posixArgvFor(commandLine), true, commandLine);
+}
 
-    // The program ends right after starting the editor, so its child is left to
-    // init rather than waited for.
-    pid_t pid = 0;
-    if (args.front().empty() ||
-        posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-        throw RunError(ErrorNumber::FileNotFound, toUtf8(commandLine));
-    }
+void XdgProcesses::startProgram(const std::u16string& program, int /*windowStyle*/) {
+    spawn({toUtf8(program)}, false, program);
 }
 
 }  // namespace quillo

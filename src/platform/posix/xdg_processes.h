@@ -16,6 +16,7 @@ std::vector<std::string> posixArgvFor(const std::u16string& commandLine);
 class XdgProcesses : public Processes {
 public:
     void start(const std::u16string& commandLine, int windowStyle) override;
+    void startProgram(const std::u16string& program, int windowStyle) override;
 };
 
 }  // namespace quillo

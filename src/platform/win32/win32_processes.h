@@ -11,8 +11,11 @@ namespace quillo {
 class Win32Processes : public Processes {
 public:
     void start(const std::u16string& commandLine, int windowStyle) override;
+    void startProgram(const std::u16string& program, int windowStyle) override;
 
 private:
+    void create(const std::u16string& program, const std::u16string& commandLine, int windowStyle);
+
     Win32TextCodec codec_;
 };
 
