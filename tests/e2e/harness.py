@@ -1,0 +1,355 @@
+"""What the end-to-end tests share: a session of the real program under an
+X server, driven only from outside, with every wait bounded.
+"""
+
+import ctypes
+import hashlib
+import os
+import select
+import shutil
+import signal
+import stat
+import subprocess
+import sys
+import tempfile
+import time
+
+MAIN_TITLE = "Quillo4.0版"
+APP_TITLE = "quillo4"  # the message box, and Qt's popup menus too
+LIGHT_CYAN = bytes.fromhex("c0ffff")
+
+# A sanitizer build starts several times slower than a normal one.
+START_TIMEOUT = 30.0
+EXIT_TIMEOUT = 15.0
+POLL = 0.05
+
+
+class Failure(Exception):
+    pass
+
+
+_libc = ctypes.CDLL(None, use_errno=True)
+_PR_SET_PDEATHSIG = 1
+
+
+def die_with_harness():
+    """Runs in each child before exec: should the harness itself be killed
+    (a ctest timeout), what it started does not outlive it."""
+    _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL)
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_until(what, probe, timeout):
+    """Calls probe until it returns something true; fails after timeout."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = probe()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure(f"timed out after {timeout:.0f} s waiting for {what}")
+        time.sleep(POLL)
+
+
+class Session:
+    """One Xvfb, a scratch directory and every process the case starts."""
+
+    def __init__(self, args, screen="1024x768x24"):
+        self.quillo = os.path.abspath(args.quillo)
+        self.receiver = args.receiver and os.path.abspath(args.receiver)
+        self.screen = screen
+        self.processes = []
+        self.root = tempfile.mkdtemp(prefix="quillo-e2e-")
+        self.display = None
+        self.env = None
+
+    def __enter__(self):
+        try:
+            self._start_xvfb()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def __exit__(self, kind, value, trace):
+        for proc in reversed(self.processes):
+            stop(proc)
+        if kind is not None:
+            self.dump_logs()
+        shutil.rmtree(self.root, ignore_errors=True)
+        return False
+
+    def _start_xvfb(self):
+        # -displayfd picks a free display number; -noreset keeps the server
+        # from resetting (and refusing clients) each time the last one leaves.
+        read_fd, write_fd = os.pipe()
+        with open(os.path.join(self.root, "xvfb.log"), "wb") as log:
+            xvfb = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", self.screen,
+                 "-noreset", "-nolisten", "tcp", "-dpi", "96"],
+                pass_fds=[write_fd], stdout=subprocess.DEVNULL, stderr=log,
+                preexec_fn=die_with_harness)
+        os.close(write_fd)
+        self.processes.append(xvfb)
+        number = b""
+        deadline = time.monotonic() + 10
+        with os.fdopen(read_fd, "rb", buffering=0) as pipe:
+            while not number.endswith(b"\n"):
+                left = deadline - time.monotonic()
+                ready, _, _ = select.select([pipe], [], [], max(left, 0))
+                chunk = pipe.read(16) if ready else b""
+                if not chunk:
+                    raise Failure("Xvfb did not report its display")
+                number += chunk
+        self.display = ":" + number.decode().strip()
+
+        runtime = os.path.join(self.root, "runtime")
+        os.mkdir(runtime, 0o700)
+        env = dict(os.environ)
+        for name in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE",
+                     "QT_SCALE_FACTOR", "XAUTHORITY"):
+            env.pop(name, None)
+        env.update(DISPLAY=self.display, XDG_RUNTIME_DIR=runtime)
+        self.env = env
+
+    # --- processes -------------------------------------------------------
+
+    def start(self, argv, cwd, name, extra_env=None):
+        env = dict(self.env)
+        env.update(extra_env or {})
+        with open(os.path.join(self.root, name + ".log"), "wb") as log:
+            proc = subprocess.Popen(argv, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
+                                    stdout=log, stderr=subprocess.STDOUT,
+                                    preexec_fn=die_with_harness)
+        self.processes.append(proc)
+        return proc
+
+    def start_quillo(self, cwd, program=None, extra_env=None):
+        return self.start([program or self.quillo], cwd, "quillo", extra_env)
+
+    def x(self, *argv, timeout=10):
+        """Runs an X client tool against this session's display."""
+        try:
+            done = subprocess.run(list(argv), env=self.env, capture_output=True,
+                                  timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"{argv[0]} did not finish within {timeout} s")
+        return done.returncode, done.stdout.decode("utf-8", "replace")
+
+    def xdo(self, *argv):
+        """One xdotool command that must succeed."""
+        code, _ = self.x("xdotool", *argv)
+        check(code == 0, f"xdotool {' '.join(argv)} failed")
+
+    def dump_logs(self):
+        for entry in sorted(os.listdir(self.root)):
+            if entry.endswith(".log"):
+                with open(os.path.join(self.root, entry), "rb") as f:
+                    text = f.read().decode("utf-8", "replace").strip()
+                if text:
+                    print(f"--- {entry}\n{text[-6000:]}", file=sys.stderr)
+
+    # --- windows ---------------------------------------------------------
+
+    def visible_windows(self, proc, title=None):
+        argv = ["xdotool", "search", "--all", "--onlyvisible", "--pid", str(proc.pid)]
+        argv += ["--name", f"^{title}$"] if title else ["--name", ""]
+        _, out = self.x(*argv)
+        return [int(line) for line in out.split()]
+
+    def wait_window(self, proc, title, timeout=START_TIMEOUT):
+        def probe():
+            check(proc.poll() is None,
+                  f"the program exited with {proc.returncode} before showing '{title}'")
+            found = self.visible_windows(proc, title)
+            return found[0] if found else None
+        return wait_until(f"a window titled '{title}'", probe, timeout)
+
+    def geometry(self, window):
+        code, out = self.x("xwininfo", "-id", str(window))
+        check(code == 0, f"xwininfo failed on window {window}")
+        fields = {}
+        for line in out.splitlines():
+            key, _, value = line.strip().partition(":")
+            fields[key] = value.strip()
+        return tuple(int(fields[k]) for k in
+                     ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
+
+    def focus(self, window):
+        """Gives window the keyboard focus and waits until it has it."""
+        self.xdo("windowfocus", str(window))
+        wait_until("the keyboard focus", lambda: self.x("xdotool", "getwindowfocus")[1].strip()
+                   == str(window), 10)
+
+    def clipboard_after_copy(self, window, expected, timeout=10):
+        """Presses Ctrl+C in window and returns the clipboard once it holds
+        expected: the text of a message box, as the program copies it."""
+        self.focus(window)
+        self.xdo("key", "ctrl+c")
+
+        def probe():
+            code, text = self.x("xclip", "-selection", "clipboard", "-o")
+            return text if code == 0 and expected in text else None
+        return wait_until(f"the clipboard to hold {expected!r}", probe, timeout)
+
+    def wait_drawn(self, window, timeout=START_TIMEOUT):
+        """Waits until the window's menu bar is drawn. The program draws only
+        once it is back in its event loop: after loading, or in the loop of
+        its error report, which is then already on screen."""
+        def probe():
+            x, y, _, _ = self.geometry(window)
+            return self.screenshot().pixel(x + 2, y + 2) not in (b"\0\0\0", b"")
+        wait_until("the main window to be drawn", probe, timeout)
+
+    def screenshot(self):
+        """The whole screen, 8 bits a channel."""
+        width = int(self.screen.split("x")[0])
+        try:
+            shot = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
+                                  env=self.env, capture_output=True, timeout=15)
+        except subprocess.TimeoutExpired:
+            raise Failure("import did not finish")
+        check(shot.returncode == 0, "import failed: " + shot.stderr.decode(errors="replace"))
+        return Image(width, shot.stdout)
+
+    # --- pointer and keys ----------------------------------------------------
+    # One xdotool call per step with a pause between: chained in one call, the
+    # button is up again before the drag has started.
+
+    def move(self, x, y, pause=0.05):
+        self.xdo("mousemove", str(round(x)), str(round(y)))
+        time.sleep(pause)
+
+    def click(self, x, y):
+        self.move(x, y, pause=0.1)
+        self.xdo("click", "1")
+        time.sleep(0.1)
+
+    def drag(self, start, end, steps=10):
+        self.move(*start)
+        self.xdo("mousedown", "1")
+        time.sleep(0.05)
+        for i in range(1, steps + 1):
+            self.move(start[0] + (end[0] - start[0]) * i / steps,
+                      start[1] + (end[1] - start[1]) * i / steps)
+        self.xdo("mouseup", "1")
+        time.sleep(0.05)
+
+
+class Image:
+    def __init__(self, width, rgb):
+        self.width = width
+        self.rgb = rgb
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return self.rgb[i:i + 3]
+
+    def region(self, x, y, w, h):
+        return Region(w, b"".join(self.rgb[((y + r) * self.width + x) * 3:
+                                           ((y + r) * self.width + x + w) * 3]
+                                  for r in range(h)))
+
+
+class Region:
+    def __init__(self, width, rgb):
+        self.width = width
+        self.rgb = rgb
+
+    def columns_differing_from(self, other):
+        return sorted({(i // 3) % self.width for i in range(0, len(self.rgb), 3)
+                       if self.rgb[i:i + 3] != other.rgb[i:i + 3]})
+
+    def same_but_cursor(self, other):
+        """Equal but for the text cursor, which blinks once the box has the
+        focus: at most two neighbouring columns may differ."""
+        columns = self.columns_differing_from(other)
+        return not columns or columns[-1] - columns[0] <= 1
+
+
+def stop(proc):
+    if proc.poll() is None:
+        proc.terminate()
+        try:
+            proc.wait(timeout=3)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait(timeout=3)
+
+
+def wait_exit(proc, timeout=EXIT_TIMEOUT):
+    try:
+        return proc.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        raise Failure(f"the program was still running {timeout:.0f} s later")
+
+
+def write_data(directory, lines, encoding="utf-8"):
+    """data.txt as the Windows editor writes it: CR LF line ends, in UTF-8
+    or in its "Unicode", UTF-16 little-endian after the mark FF FE."""
+    path = os.path.join(directory, "data.txt")
+    text = "".join(line + "\r\n" for line in lines)
+    with open(path, "wb") as f:
+        f.write(b"\xff\xfe" + text.encode("utf-16-le") if encoding == "utf-16" else
+                text.encode(encoding))
+    return path
+
+
+def box_rows(session, main_window, image):
+    """Top and bottom screen rows of each box that shows a title, from the
+    light cyan runs down a column near the right end of the boxes, where short
+    titles leave the background bare."""
+    left, top, width, height = session.geometry(main_window)
+    column = left + width * 100 // 132
+    rows, start = [], None
+    for y in range(top, top + height):
+        cyan = image.pixel(column, y) == LIGHT_CYAN
+        if cyan and start is None:
+            start = y
+        elif not cyan and start is not None:
+            rows.append((start, y - 1))
+            start = None
+    return rows
+
+
+def wait_rows(session, main_window, wanted, what):
+    """A screenshot, and the box rows in it, once their number is as wanted."""
+    def probe():
+        image = session.screenshot()
+        rows = box_rows(session, main_window, image)
+        return (image, rows) if wanted(len(rows)) else None
+    return wait_until(what, probe, 10)
+
+
+def wait_steady(session, area, wanted, what, timeout=10):
+    """The picture of a screen area once it is as wanted and the same in two
+    screenshots in a row: a first hover over a long content takes a while."""
+    last = None
+
+    def probe():
+        nonlocal last
+        shot = session.screenshot().region(*area)
+        steady = last is not None and shot.same_but_cursor(last)
+        last = shot
+        return shot if steady and wanted(shot) else None
+    return wait_until(what, probe, timeout)
+
+
+def snapshot(path):
+    """What is at path: a link's target, a directory's listing, a file's hash,
+    some other kind of file, or nothing. A pipe or a device is never opened."""
+    if os.path.islink(path):
+        return ("link", os.readlink(path))
+    if os.path.exists(path) and not stat.S_ISREG(os.stat(path).st_mode) \
+            and not os.path.isdir(path):
+        return ("special", stat.S_IFMT(os.stat(path).st_mode))
+    if os.path.isdir(path):
+        return ("directory", sorted(os.listdir(path)))
+    if os.path.exists(path):
+        with open(path, "rb") as f:
+            return ("file", hashlib.sha256(f.read()).hexdigest())
+    return ("absent",)
