@@ -6,7 +6,8 @@
 
 namespace quillo {
 
-// The window system of the platform the program was built for.
+// The window system of the platform the program was built for. Call it once
+// the application object exists: on Windows it depends on the Qt platform.
 std::unique_ptr<WindowSystem> makeWindowSystem();
 
 }  // namespace quillo
