@@ -131,6 +131,10 @@ class Session:
     def start_quillo(self, cwd, program=None, extra_env=None):
         return self.start([program or self.quillo], cwd, "quillo", extra_env)
 
+    def native(self, path):
+        """A path as the program under test writes it."""
+        return path
+
     def x(self, *argv, timeout=10):
         """Runs an X client tool against this session's display."""
         try:
@@ -179,6 +183,16 @@ class Session:
         return tuple(int(fields[k]) for k in
                      ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
 
+    def frame(self, window, title):
+        """The window's frame (x, y, width, height) and whether it is kept on
+        top. With no window manager the X window is the whole of it."""
+        _, state = self.x("xprop", "-id", str(window), "_NET_WM_STATE")
+        return self.geometry(window), "_NET_WM_STATE_ABOVE" in state
+
+    def client_size(self, window, title):
+        """The width and height inside the window's frame."""
+        return self.geometry(window)[2:]
+
     def focus(self, window):
         """Gives window the keyboard focus and waits until it has it."""
         self.xdo("windowfocus", str(window))
@@ -193,6 +207,7 @@ class Session:
 
         def probe():
             code, text = self.x("xclip", "-selection", "clipboard", "-o")
+            text = text.replace("\r\n", "\n")
             return text if code == 0 and expected in text else None
         return wait_until(f"the clipboard to hold {expected!r}", probe, timeout)
 
@@ -300,9 +315,9 @@ def write_data(directory, lines, encoding="utf-8"):
 
 
 def box_rows(session, main_window, image):
-    """Top and bottom screen rows of each box that shows a title, from the
-    light cyan runs down a column near the right end of the boxes, where short
-    titles leave the background bare."""
+    """Top and bottom screen rows of each box in view that shows a title, from
+    the light cyan runs down a column near the right end of the boxes, where
+    short titles leave the background bare."""
     left, top, width, height = session.geometry(main_window)
     column = left + width * 100 // 132
     rows, start = [], None
@@ -313,6 +328,8 @@ def box_rows(session, main_window, image):
         elif not cyan and start is not None:
             rows.append((start, y - 1))
             start = None
+    if start is not None:
+        rows.append((start, top + height - 1))  # a box cut off by the window's bottom
     return rows
 
 
@@ -353,3 +370,68 @@ def snapshot(path):
         with open(path, "rb") as f:
             return ("file", hashlib.sha256(f.read()).hexdigest())
     return ("absent",)
+
+
+class WineSession(Session):
+    """quillo.exe under Wine, on the X server and in the Wine prefix that the
+    test stage set up for all its cases: Wine's desktop process, which carries
+    the clipboard, serves one display only. Windows are found by the process
+    id that Wine gives them; a window's frame, which Windows draws nowhere
+    without a window manager, comes from the probe."""
+
+    def __init__(self, args):
+        super().__init__(args)
+        self.probe = os.path.abspath(args.probe)
+
+    def _start_xvfb(self):
+        check(os.environ.get("DISPLAY"), "the Wine cases run on the stage's X server, "
+              "and DISPLAY is not set")
+        self.display = os.environ["DISPLAY"]
+        self.env = dict(os.environ)
+        for name in ("QT_QPA_PLATFORM", "QT_SCALE_FACTOR"):
+            self.env.pop(name, None)
+        _, info = self.x("xdpyinfo")
+        self.screen = next(line.split()[1] for line in info.splitlines()
+                           if line.strip().startswith("dimensions:"))
+        self.close_windows()
+
+    def __exit__(self, kind, value, trace):
+        super().__exit__(kind, value, trace)
+        self.close_windows()
+        return False
+
+    def close_windows(self):
+        """Ends whatever still shows a window, such as an editor the program
+        started: the next case must find the screen bare."""
+        _, out = self.x("xdotool", "search", "--onlyvisible", "--name", ".")
+        for window in out.split():
+            _, pid = self.x("xdotool", "getwindowpid", window)
+            if pid.strip().isdigit():
+                try:
+                    os.kill(int(pid), signal.SIGKILL)
+                except ProcessLookupError:
+                    pass
+
+    def start(self, argv, cwd, name, extra_env=None):
+        if argv[0].lower().endswith(".exe"):
+            argv = ["wine"] + list(argv)
+        return super().start(argv, cwd, name, extra_env)
+
+    def native(self, path):
+        return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+    def frame(self, window, title):
+        code, out = self.x("wine", self.probe, title)
+        check(code == 0, f"the probe found no window titled '{title}'")
+        x, y, width, height, _, _, topmost, _ = (int(v) for v in out.split())
+        return (x, y, width, height), topmost == 1
+
+    def client_size(self, window, title):
+        code, out = self.x("wine", self.probe, title)
+        check(code == 0, f"the probe found no window titled '{title}'")
+        return tuple(int(v) for v in out.split()[4:6])
+
+    def reg(self, *argv):
+        """One change to the prefix's registry, through Wine's reg.exe."""
+        code, _ = self.x("wine", "reg", *argv, "/f", timeout=30)
+        check(code == 0, f"reg {' '.join(argv)} failed")

@@ -4,9 +4,13 @@
 The program is driven only from outside, the way a user and the desktop
 would: xdotool for the pointer and keys, xwininfo and xprop for what the X
 server knows of its windows, screenshots for what it draws, a second program
-for drops, a stand-in xdg-open for the editor, and the exit code.
+for drops, a stand-in xdg-open for the editor, the clipboard, and the exit code.
+With --wine the same cases drive quillo.exe under Wine, with Windows programs
+of the tests' own as the drop target and as a probe of window frames.
 
     quillo_e2e.py --quillo PATH [--receiver PATH] CASE [ROW]
+    quillo_e2e.py --wine --quillo quillo.exe --receiver drop_target.exe
+                  --probe window_probe.exe [--fake-tool fake_sysinfo.exe] CASE [ROW]
 
 Every wait is bounded; whatever a case starts is stopped when it ends.
 """
@@ -20,8 +24,13 @@ import sys
 import time
 
 from harness import (APP_TITLE, EXIT_TIMEOUT, LIGHT_CYAN, MAIN_TITLE, Failure, Session,
-                     box_rows, check, die_with_harness, snapshot, stop, wait_exit, wait_rows,
-                     wait_steady, wait_until, write_data)
+                     WineSession, box_rows, check, die_with_harness, snapshot, stop, wait_exit,
+                     wait_rows, wait_steady, wait_until, write_data)
+
+
+def session(args, screen="1024x768x24"):
+    """Linux: an Xvfb of the case's own. Wine: the stage's X server."""
+    return WineSession(args) if args.wine else Session(args, screen=screen)
 
 
 # --- start-up ---------------------------------------------------------------
@@ -40,25 +49,39 @@ STARTUP_CASES = {
 }
 
 
+# Windows reads the screen's scale from the registry (dots per inch).
+DESKTOP_KEY = r"HKEY_CURRENT_USER\Control Panel\Desktop"
+
+
 def case_startup(args):
     row = STARTUP_CASES[args.row]
-    with Session(args, screen=row["screen"]) as s:
+    with session(args, screen=row["screen"]) as s:
         work = os.path.join(s.root, "run")
         os.mkdir(work)
         shutil.copy(SAMPLE, os.path.join(work, "data.txt"))
-        extra = {"QT_SCALE_FACTOR": row["scale"]} if row["scale"] else {}
-        quillo = s.start_quillo(work, extra_env=extra)
-        window = s.wait_window(quillo, MAIN_TITLE)
+        extra = {}
+        if row["scale"] and args.wine:
+            s.reg("add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d",
+                  str(round(96 * float(row["scale"]))))
+        elif row["scale"]:
+            extra = {"QT_SCALE_FACTOR": row["scale"]}
+        try:
+            quillo = s.start_quillo(work, extra_env=extra)
+            window = s.wait_window(quillo, MAIN_TITLE)
+        finally:
+            if row["scale"] and args.wine:
+                s.reg("delete", DESKTOP_KEY, "/v", "LogPixels")
         s.wait_drawn(window)
 
-        geometry = s.geometry(window)
-        check(geometry == row["window"],
-              f"window at {geometry} (x, y, width, height), expected {row['window']}")
-        _, state = s.x("xprop", "-id", str(window), "_NET_WM_STATE")
-        check("_NET_WM_STATE_ABOVE" in state, f"not marked stay-on-top: {state.strip()}")
+        frame, on_top = s.frame(window, MAIN_TITLE)
+        check(frame == row["window"],
+              f"window at {frame} (x, y, width, height), expected {row['window']}")
+        check(on_top, "not kept on top of other windows")
 
         image, rows = wait_rows(s, window, lambda n: n >= 10, "ten boxes or more in view")
-        x, y, width, _ = row["window"]
+        # Without a window manager Windows draws no frame: the client area is
+        # all there is on screen, and the boxes start at its left edge.
+        x, y, width, _ = s.geometry(window)
         box_height = row["box_height"]
         first_top, first_bottom = rows[0]
         check(first_bottom - first_top + 1 == box_height,
@@ -148,7 +171,7 @@ def prepare_run(s, prepare):
 
 def case_fatal(args):
     prepare, expected, after_path = FATAL_CASES[args.row]
-    with Session(args) as s:
+    with session(args) as s:
         work, data, before = prepare_run(s, prepare)
 
         if args.row == "no-read-permission" and os.geteuid() == 0:
@@ -159,7 +182,7 @@ def case_fatal(args):
         # The report stands over the main window, which is already on screen.
         check(s.visible_windows(quillo, MAIN_TITLE), "no main window behind the report")
         said = REPORT_LINES.get(args.row) or \
-            os.path.realpath(work) + "/data.txt" + after_path + "\n"
+            s.native(os.path.join(os.path.realpath(work), "data.txt")) + after_path + "\n"
         text = s.clipboard_after_copy(report, f"运行时错误 '{expected}'")
         check(said in text, f"the report does not say {said!r}: {text!r}")
         check(quillo.poll() is None,
@@ -193,7 +216,7 @@ LOAD_CASES = {
 
 def case_loads(args):
     make, boxes = LOAD_CASES[args.row]
-    with Session(args) as s:
+    with session(args) as s:
         work, data, before = prepare_run(s, lambda path: write_bytes(path, make()))
 
         quillo = s.start_quillo(work)
@@ -226,7 +249,7 @@ DRAG_ENTRIES = [
 ]
 # row: (box number, how data.txt is encoded)
 DRAG_CASES = {"chinese": (1, "utf-8"), "equals-and-spaces": (2, "utf-8"), "long": (3, "utf-8"),
-              "chinese-utf-16": (1, "utf-16")}
+              "chinese-utf-16": (1, "utf-16"), "chinese-gbk": (1, "gbk")}
 
 RECEIVER_PLACE = (120, 300, 360, 200)
 
@@ -246,7 +269,7 @@ def case_drag(args):
     check(args.receiver, "--receiver is needed for the drag cases")
     box, encoding = DRAG_CASES[args.row]
     title, content = DRAG_ENTRIES[box - 1]
-    with Session(args) as s:
+    with session(args) as s:
         work = os.path.join(s.root, "run")
         drops = os.path.join(s.root, "drops")
         os.mkdir(work)
@@ -254,8 +277,8 @@ def case_drag(args):
         data = write_data(work, [f"{t}={c}" for t, c in DRAG_ENTRIES], encoding)
         before = snapshot(data)
 
-        receiver = s.start([s.receiver, drops] + [str(v) for v in RECEIVER_PLACE], work,
-                           "receiver")
+        receiver = s.start([s.receiver, s.native(drops)] + [str(v) for v in RECEIVER_PLACE],
+                           work, "receiver")
         quillo = s.start_quillo(work)
         window = s.wait_window(quillo, MAIN_TITLE)
         s.wait_window(receiver, "drop receiver")
@@ -299,25 +322,54 @@ def case_drag(args):
 
 # --- menu ----------------------------------------------------------------------
 
-FILE_MENU = (680, 110)  # "文件" at 100 %, on the window at 668, 100
+def menu_captions(session, main_window):
+    """The screen points of the menu bar's three captions (文件, 恢复, 帮助):
+    the middles of the runs of dark text in the bar, read off a screenshot,
+    so that they hold for any style, font and scale."""
+    x, y, width, _ = session.geometry(main_window)
+
+    def probe():
+        image = session.screenshot()
+        rows = box_rows(session, main_window, image)
+        bottom = rows[0][0] if rows else y + 20
+        dark = [px for px in range(x, x + width)
+                if any(sum(image.pixel(px, py)) < 3 * 96 for py in range(y + 1, bottom - 1))]
+        runs = []
+        for px in dark:
+            if runs and px - runs[-1][1] <= 5:
+                runs[-1][1] = px
+            else:
+                runs.append([px, px])
+        return [((a + b) // 2, (y + bottom) // 2) for a, b in runs] if len(runs) == 3 else None
+    return wait_until("the three captions of the menu bar", probe, 10)
 
 
-def open_file_menu(session, quillo, main_window):
-    """Opens 文件 and returns the screen points of its two commands.
+def open_menu(session, quillo, main_window, caption):
+    """Opens the menu of caption 0 (文件) or 2 (帮助) and returns the screen
+    points of its two commands, around the separator.
 
-    The points were read once from a screenshot of the open menu (120 x 46
-    px at 674, 120 with the default style and font): 编辑数据 centred 10 px
-    below the popup's top, 退出 12 px above its bottom, both about 40 px in.
-    They are taken relative to the popup, wherever it opens."""
-    session.click(*FILE_MENU)
+    The points were read once from a screenshot of the open menu (120 x 46 px
+    with the default style and font on Linux): the first command centred 10 px
+    below the popup's top, the second 12 px above its bottom, both about 40 px
+    in. They are taken relative to the popup, wherever it opens."""
+    session.click(*menu_captions(session, main_window)[caption])
 
     def popup():
         found = [w for w in session.visible_windows(quillo) if w != main_window]
         return found[0] if found else None
-    menu = wait_until("the 文件 menu", popup, 10)
+    menu = wait_until("the menu to open", popup, 10)
     x, y, width, height = session.geometry(menu)
-    check(height > 30 and width > 60, f"the 文件 menu is only {width} x {height} px")
-    return {"edit": (x + 40, y + 10), "end": (x + 40, y + height - 12)}
+    check(height > 30 and width > 60, f"the menu is only {width} x {height} px")
+    return (x + 40, y + 10), (x + 40, y + height - 12)
+
+
+def editor_windows(session):
+    """Windows of Wine's own editor, whatever process shows them, titled in
+    Chinese or in English."""
+    found = []
+    for name in (" - 记事本$", " - Notepad$"):
+        found += session.x("xdotool", "search", "--onlyvisible", "--name", name)[1].split()
+    return found
 
 
 FAKE_XDG_OPEN = """#!/bin/sh
@@ -354,7 +406,7 @@ class FakeOpener:
 
 
 def case_menu_exit(args):
-    with Session(args) as s:
+    with session(args) as s:
         work = os.path.join(s.root, "run")
         os.mkdir(work)
         opener = FakeOpener(s)
@@ -363,12 +415,13 @@ def case_menu_exit(args):
         quillo = s.start_quillo(work, extra_env=opener.env)
         window = s.wait_window(quillo, MAIN_TITLE)
         s.wait_drawn(window)
-        items = open_file_menu(s, quillo, window)
-        s.click(*items["end"])
+        _, end = open_menu(s, quillo, window, 0)
+        s.click(*end)
         code = wait_exit(quillo)
         check(code == 0, f"退出 ended the program with exit code {code}")
         time.sleep(0.3)  # an editor started anyway would have shown by now
-        check(not opener.recorded(), f"退出 started the editor: {opener.recorded()}")
+        check(not opener.recorded() and not (args.wine and editor_windows(s)),
+              f"退出 started the editor: {opener.recorded()}")
         check(snapshot(data) == before, "data.txt changed")
 
 
@@ -384,35 +437,212 @@ EDIT_CASES = {
 
 def case_menu_edit(args):
     name = EDIT_CASES[args.row]
-    with Session(args) as s:
+    with session(args) as s:
         work = os.path.join(s.root, "run")
         program_dir = os.path.join(s.root, name)
         os.mkdir(work)
         os.mkdir(program_dir)
         opener = FakeOpener(s)
-        program = os.path.join(program_dir, "quillo")
+        program = os.path.join(program_dir, os.path.basename(s.quillo))
         shutil.copy2(s.quillo, program)
-
+        # The editor opens the data file beside the program, not the one of
+        # the folder the program started in. In the ANSI code page, which
+        # Notepad reads a file without a byte-order mark in.
+        write_data(program_dir, ["程序目录=这一份"], "gbk")
         data = write_data(work, ["姓名=王晓明", "邮箱=xiaoming.wang@example.com"])
         before = snapshot(data)
         quillo = s.start_quillo(work, program=program, extra_env=opener.env)
         window = s.wait_window(quillo, MAIN_TITLE)
         s.wait_drawn(window)
-        items = open_file_menu(s, quillo, window)
-        s.click(*items["edit"])
+        edit, _ = open_menu(s, quillo, window, 0)
+        s.click(*edit)
         code = wait_exit(quillo)
         check(code == 0, f"编辑数据 ended the program with exit code {code}")
 
-        wait_until("the editor to be started", opener.recorded, 10)
-        time.sleep(0.5)  # anything else started would have shown by now
-        calls = opener.recorded()
-        expected = [os.path.join(program_dir, "data.txt")]
-        check(calls == [expected], f"the opener got {calls}, expected once {expected}")
+        if args.wine:
+            # Wine's notepad, by its fixed path, titled with the file's name.
+            editor = wait_until("the editor's window", lambda: editor_windows(s), 20)
+            check(len(editor) == 1, f"{len(editor)} editor windows")
+            check(s.x("xdotool", "getwindowname", editor[0])[1].startswith("data.txt - "),
+                  "the editor shows another file")
+            s.focus(int(editor[0]))
+            s.xdo("key", "ctrl+a")
+            s.clipboard_after_copy(int(editor[0]), "程序目录=这一份")
+        else:
+            wait_until("the editor to be started", opener.recorded, 10)
+            time.sleep(0.5)  # anything else started would have shown by now
+            calls = opener.recorded()
+            expected = [os.path.join(program_dir, "data.txt")]
+            check(calls == [expected], f"the opener got {calls}, expected once {expected}")
 
         stray = [os.path.join(d, f) for d, _, files in os.walk(s.root)
                  for f in files if f.startswith("injected")]
         check(not stray, f"a command hidden in the directory's name ran: {stray}")
         check(snapshot(data) == before, "data.txt changed")
+
+
+# --- scrolling and Restore -----------------------------------------------------
+
+def down_arrow(top_left):
+    """The scroll bar's down arrow, from the top left of the column (where
+    box 1 sits before any scrolling): the bar is 16 x 132 px at 109, 0."""
+    return top_left[0] + 117, top_left[1] + 124
+
+
+def case_scroll_pages(args):
+    """One click on the down arrow moves a page of ten rows, a second the rest
+    of the way to Max; Restore brings a revealed box back to its title. Which
+    entry a box holds is read the way a user would: by dragging it out."""
+    with session(args) as s:
+        work = os.path.join(s.root, "run")
+        drops = os.path.join(s.root, "drops")
+        os.mkdir(work)
+        os.mkdir(drops)
+        data = write_data(work, [f"条目{k}=内容 {k}" for k in range(1, 26)])
+        data_before = snapshot(data)
+        receiver = s.start([s.receiver, s.native(drops)] + [str(v) for v in RECEIVER_PLACE],
+                           work, "receiver")
+        quillo = s.start_quillo(work)
+        window = s.wait_window(quillo, MAIN_TITLE)
+        s.wait_window(receiver, "drop receiver")
+        image, rows = wait_rows(s, window, lambda n: n >= 10, "ten boxes or more in view")
+        left = s.geometry(window)[0]
+        top, bottom = rows[0]
+        box_area = (left, top, 106, bottom - top + 1)
+        grab = (left + 40, (top + bottom) // 2)
+
+        s.move(grab[0] - 4, grab[1])
+        s.move(*grab)
+        wait_steady(s, box_area, lambda shot: not shot.same_but_cursor(image.region(*box_area)),
+                    "the hover to show the content")
+        s.click(*menu_captions(s, window)[1])  # 恢复
+        wait_steady(s, box_area, lambda shot: shot.same_but_cursor(image.region(*box_area)),
+                    "Restore to bring the title back")
+
+        target = (RECEIVER_PLACE[0] + RECEIVER_PLACE[2] // 2,
+                  RECEIVER_PLACE[1] + RECEIVER_PLACE[3] // 2)
+        for number, first in ((1, 11), (2, 16)):
+            before = s.screenshot().region(*box_area)
+            s.click(*down_arrow((left, top)))
+            wait_steady(s, box_area, lambda shot: not shot.same_but_cursor(before),
+                        "the column to move")
+            s.drag(grab, target)
+            received, _ = wait_drop(drops, number)
+            check(received == f"内容 {first}",
+                  f"after {number} page(s) down the top box holds {received!r}, "
+                  f"expected entry {first}")
+        check(quillo.poll() is None, f"the program ended ({quillo.returncode})")
+        check(snapshot(data) == data_before, "data.txt changed")
+
+
+def case_scroll_reversed(args):
+    """Below ten entries the range is reversed (Max -1100 with five): the down
+    arrow moves the value toward Max, and the column down by 1100 units."""
+    with session(args) as s:
+        work = os.path.join(s.root, "run")
+        os.mkdir(work)
+        write_data(work, [f"条目{k}=内容 {k}" for k in range(1, 6)])
+        quillo = s.start_quillo(work)
+        window = s.wait_window(quillo, MAIN_TITLE)
+        _, rows = wait_rows(s, window, lambda n: n == 5, "five boxes in view")
+        left = s.geometry(window)[0]
+        s.click(*down_arrow((left, rows[0][0])))
+
+        def moved():
+            after = box_rows(s, window, s.screenshot())
+            return after if len(after) == 5 and after[0][0] != rows[0][0] else None
+        moved = wait_until("the column to move down", moved, 10)
+        # 1100 units are 65.9 px: the boxes move down by 66 px, give or take
+        # the rounding of their edges.
+        shift = [after[0] - before[0] for before, after in zip(rows, moved)]
+        check(all(65 <= d <= 67 for d in shift), f"the boxes moved by {shift} px, expected 66")
+        check(quillo.poll() is None, f"the program ended ({quillo.returncode})")
+
+
+# --- dialogs -------------------------------------------------------------------
+
+# row: (the Help menu's command: 0 内容, 1 关于; title; client size at 96 dpi)
+DIALOGS = {"help": (0, "操作说明", (312, 180)), "about": (1, "关于Quillo", (256, 212))}
+
+
+def open_dialog(s, quillo, window, row):
+    command, title, _ = DIALOGS[row]
+    s.click(*open_menu(s, quillo, window, 2)[command])
+    return s.wait_window(quillo, title)
+
+
+def case_dialog(args):
+    """Help's two dialogs: their client sizes; Enter closes them, and Esc."""
+    _, title, size = DIALOGS[args.row]
+    with session(args) as s:
+        work = os.path.join(s.root, "run")
+        os.mkdir(work)
+        write_data(work, ["姓名=王晓明"])
+        quillo = s.start_quillo(work)
+        window = s.wait_window(quillo, MAIN_TITLE)
+        s.wait_drawn(window)
+        for key in ("Return", "Escape"):
+            dialog = open_dialog(s, quillo, window, args.row)
+            check(s.client_size(dialog, title) == size,
+                  f"'{title}' is {s.client_size(dialog, title)} inside, expected {size}")
+            s.focus(dialog)
+            s.xdo("key", key)
+            wait_until(f"{key} to close '{title}'",
+                       lambda: not s.visible_windows(quillo, title), 10)
+        check(quillo.poll() is None, f"the program ended ({quillo.returncode})")
+
+
+MSINFO_KEY = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Shared Tools\MSINFO"
+MSINFO_DIR_KEY = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Shared Tools Location"
+FAKE_TOOL_TITLE = "fake msinfo32"
+
+
+def case_sysinfo(args):
+    """系统信息 (Alt+S) in the about box: the tool the registry names starts,
+    or the message says system information is unavailable; either way the
+    about box stays open."""
+    registered = args.row == "registered"
+    with session(args) as s:
+        work = os.path.join(s.root, "run")
+        os.mkdir(work)
+        write_data(work, ["姓名=王晓明"])
+        tool_dir = None
+        if args.wine:
+            for key in (MSINFO_KEY, MSINFO_DIR_KEY):
+                s.x("wine", "reg", "delete", key, "/f", timeout=30)
+        if registered:
+            # Under a folder whose name holds a space, as the real tool's does.
+            tool_dir = os.path.join(os.environ["WINEPREFIX"], "drive_c", "Program Files",
+                                    "Quillo Test")
+            os.makedirs(tool_dir, exist_ok=True)
+            shutil.copy(args.fake_tool, os.path.join(tool_dir, "fake sysinfo.exe"))
+            s.reg("add", MSINFO_KEY, "/v", "PATH", "/t", "REG_SZ", "/d",
+                  r"C:\Program Files\Quillo Test\fake sysinfo.exe")
+        try:
+            quillo = s.start_quillo(work)
+            window = s.wait_window(quillo, MAIN_TITLE)
+            s.wait_drawn(window)
+            about = open_dialog(s, quillo, window, "about")
+            s.focus(about)
+            s.xdo("key", "alt+s")
+            if registered:
+                _, out = s.x("xdotool", "search", "--sync", "--onlyvisible", "--name",
+                             f"^{FAKE_TOOL_TITLE}$", timeout=20)
+                check(out.strip(), "the system information tool did not start")
+                check(not s.visible_windows(quillo, APP_TITLE), "a message was shown too")
+            else:
+                message = s.wait_window(quillo, APP_TITLE)
+                s.clipboard_after_copy(message, "此时系统信息不可用")
+                s.focus(message)
+                s.xdo("key", "Return")
+                wait_until("the message to close", lambda: not s.visible_windows(
+                    quillo, APP_TITLE), 10)
+            check(s.visible_windows(quillo, DIALOGS["about"][1]), "the about box closed")
+            check(quillo.poll() is None, f"the program ended ({quillo.returncode})")
+        finally:
+            if registered:
+                s.x("wine", "reg", "delete", MSINFO_KEY, "/f", timeout=30)
+                shutil.rmtree(tool_dir, ignore_errors=True)
 
 
 # --- no desktop -------------------------------------------------------------------
@@ -434,7 +664,7 @@ def case_no_desktop(args):
     make_display, saying = NO_DESKTOP_CASES[args.row]
     display = make_display()
     said = saying(display)
-    with Session(args) as s:
+    with session(args) as s:
         work, data, before = prepare_run(s, lambda path: write_data(os.path.dirname(path),
                                                                      ["姓名=王晓明"]))
         env = dict(s.env)
@@ -461,6 +691,10 @@ CASES = {
     "menu-exit": (case_menu_exit, None),
     "menu-edit": (case_menu_edit, EDIT_CASES),
     "no-desktop": (case_no_desktop, NO_DESKTOP_CASES),
+    "scroll-pages": (case_scroll_pages, None),
+    "scroll-reversed": (case_scroll_reversed, None),
+    "dialog": (case_dialog, DIALOGS),
+    "sysinfo": (case_sysinfo, {"unavailable": None, "registered": None}),
 }
 
 
@@ -468,13 +702,19 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--quillo", required=True, help="the program under test")
     parser.add_argument("--receiver", help="the drop receiver, for the drag cases")
+    parser.add_argument("--wine", action="store_true",
+                        help="the program is quillo.exe, run under Wine on the X server in "
+                             "DISPLAY and in the prefix in WINEPREFIX")
+    parser.add_argument("--probe", help="window_probe.exe, with --wine")
+    parser.add_argument("--fake-tool", help="a stand-in system information tool, with --wine")
     parser.add_argument("case", choices=sorted(CASES))
     parser.add_argument("row", nargs="?")
     args = parser.parse_args()
     run, rows = CASES[args.case]
     if rows is not None and args.row not in rows:
         parser.error(f"{args.case} needs one of: {', '.join(rows)}")
-    for tool in ("Xvfb", "xdotool", "xwininfo", "xprop", "xclip", "import"):
+    for tool in ("wine" if args.wine else "Xvfb", "xdotool", "xwininfo", "xprop", "xclip",
+                 "import"):
         if not shutil.which(tool):
             print(f"FAIL: {tool} is not installed (scripts/lib.sh installs it)", file=sys.stderr)
             return 1
