@@ -1,6 +1,10 @@
 #!/usr/bin/env python3
 """Start-up of Quillo against the bare Qt window, under the X server in DISPLAY.
 
+With --wine DIR the two are quillo.exe and the bare window built for Windows
+in DIR, both with the same static Qt, started under Wine (WINEPREFIX, with
+its server running).
+
 Both programs start in one folder holding a data.txt of 145 entries of 4 KB,
 alternately (which of the two goes first changes every pair), after a warm-up
 run each that is not counted. The times come from quillo_map_waiter; the peak
@@ -40,10 +44,10 @@ def run_once(waiter, title, program, folder, wrap_rss=None, linger=0):
     command = [waiter, "--linger", str(linger), title]
     if wrap_rss:
         command += ["/usr/bin/time", "-v", "-o", wrap_rss]
-    command.append(program)
+    command += program
     done = subprocess.run(command, cwd=folder, capture_output=True, text=True, timeout=60)
     if done.returncode != 0:
-        raise SystemExit(f"{os.path.basename(program)} did not start: {done.stderr.strip()}")
+        raise SystemExit(f"{os.path.basename(program[-1])} did not start: {done.stderr.strip()}")
     figures = dict(re.findall(r"(\w+)=([\d.]+)", done.stdout))
     result = {key: float(value) for key, value in figures.items()}
     if wrap_rss:
@@ -55,17 +59,23 @@ def run_once(waiter, title, program, folder, wrap_rss=None, linger=0):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
+    parser.add_argument("--build", required=True, help="the Linux build, with the waiter")
+    parser.add_argument("--wine", help="the Windows build, to run under Wine")
     parser.add_argument("--runs", type=int, default=21)
     parser.add_argument("--rss-runs", type=int, default=5)
     parser.add_argument("--json", required=True)
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()
 
+    args.build = os.path.abspath(args.build)
     waiter = os.path.join(args.build, "quillo_map_waiter")
+    folder_of, prefix, suffix = args.build, [], ""
+    if args.wine:
+        folder_of, prefix, suffix = os.path.abspath(args.wine), ["wine"], ".exe"
     programs = {
-        "bare": ("Bare Qt window", os.path.join(args.build, "quillo_bare_window")),
-        "quillo": ("Quillo", os.path.join(args.build, "quillo")),
+        "bare": ("Bare Qt window", prefix + [os.path.join(folder_of, "quillo_bare_window" +
+                                                          suffix)]),
+        "quillo": ("Quillo", prefix + [os.path.join(folder_of, "quillo" + suffix)]),
     }
     samples = {name: [] for name in programs}
     rss = {name: [] for name in programs}

@@ -50,11 +50,23 @@ def main():
             else:
                 print(f"{label:42} {ms:7.1f} ms  {extra}")
 
-    with open(os.path.join(folder, "startup.json")) as source:
+    startup_table(os.path.join(folder, "startup.json"), "")
+    wine = os.path.join(folder, "startup-wine.json")
+    if os.path.exists(wine):
+        startup_table(wine, ", quillo.exe and a bare window with the same static Qt, under Wine")
+        with open(os.path.join(folder, "windows-size.json")) as source:
+            size = json.load(source)
+        print()
+        print(f"quillo.exe {size['exe'] / 1e6:.1f} MB, stripped {size['stripped'] / 1e6:.1f} MB; "
+              f"the ZIP {size['zip'] / 1e6:.1f} MB")
+
+
+def startup_table(path, what):
+    with open(path) as source:
         startup = json.load(source)
     bare, quillo = startup["bare"], startup["quillo"]
     print()
-    print(f"start-up, 145 entries of 4 KB, medians of {startup['runs']} runs "
+    print(f"start-up{what}, 145 entries of 4 KB, medians of {startup['runs']} runs "
           f"(RSS: {startup['rss_runs']})")
     print(f"{'':28} {'bare Qt':>10} {'quillo':>10} {'ratio':>6}  {'aim':8} quartiles (bare; quillo)")
     rows = [
@@ -69,7 +81,6 @@ def main():
             spread = "{:.1f}-{:.1f}; {:.1f}-{:.1f}".format(*bare[key + "_iqr"],
                                                           *quillo[key + "_iqr"])
         print(f"{label:28} {b:7.1f} {unit} {q:7.1f} {unit} {q / b:6.2f}  {aim:8} {spread}")
-
 
 if __name__ == "__main__":
     main()

@@ -38,3 +38,14 @@ build() {
 }
 
 QUILLO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# configure_windows: configures build-windows with the windows preset for the
+# Qt in QUILLO_QT_WINDOWS, afresh when the folder was made for another Qt.
+configure_windows() {
+    local cache="$QUILLO_ROOT/build-windows/CMakeCache.txt"
+    local fresh=()
+    if [ -f "$cache" ] && ! grep -q "^Qt6_DIR:PATH=$QUILLO_QT_WINDOWS/" "$cache"; then
+        fresh=(--fresh)
+    fi
+    cmake --preset windows "${fresh[@]}" "$@" >/dev/null
+}
