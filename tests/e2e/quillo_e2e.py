@@ -16,6 +16,7 @@ Every wait is bounded; whatever a case starts is stopped when it ends.
 """
 
 import argparse
+import collections
 import os
 import shutil
 import signal
@@ -265,23 +266,33 @@ def wait_drop(directory, number, timeout=20):
     return wait_until(f"drop {number} at the receiver", probe, timeout)
 
 
+DragRun = collections.namedtuple("DragRun", "drops data before receiver quillo window")
+
+
+def start_with_receiver(s, lines, encoding="utf-8"):
+    """The program on a data.txt of lines, in a working folder, with the
+    drop receiver beside it; both windows shown."""
+    work = os.path.join(s.root, "run")
+    drops = os.path.join(s.root, "drops")
+    os.mkdir(work)
+    os.mkdir(drops)
+    data = write_data(work, lines, encoding)
+    before = snapshot(data)
+    receiver = s.start([s.receiver, s.native(drops)] + [str(v) for v in RECEIVER_PLACE], work,
+                       "receiver")
+    quillo = s.start_quillo(work)
+    window = s.wait_window(quillo, MAIN_TITLE)
+    s.wait_window(receiver, "drop receiver")
+    return DragRun(drops, data, before, receiver, quillo, window)
+
+
 def case_drag(args):
     check(args.receiver, "--receiver is needed for the drag cases")
     box, encoding = DRAG_CASES[args.row]
     title, content = DRAG_ENTRIES[box - 1]
     with session(args) as s:
-        work = os.path.join(s.root, "run")
-        drops = os.path.join(s.root, "drops")
-        os.mkdir(work)
-        os.mkdir(drops)
-        data = write_data(work, [f"{t}={c}" for t, c in DRAG_ENTRIES], encoding)
-        before = snapshot(data)
-
-        receiver = s.start([s.receiver, s.native(drops)] + [str(v) for v in RECEIVER_PLACE],
-                           work, "receiver")
-        quillo = s.start_quillo(work)
-        window = s.wait_window(quillo, MAIN_TITLE)
-        s.wait_window(receiver, "drop receiver")
+        drops, data, before, receiver, quillo, window = start_with_receiver(
+            s, [f"{t}={c}" for t, c in DRAG_ENTRIES], encoding)
         image, rows = wait_rows(s, window, lambda n: n == len(DRAG_ENTRIES),
                                 f"{len(DRAG_ENTRIES)} boxes in view")
         left, _, _, _ = s.geometry(window)
@@ -494,17 +505,8 @@ def case_scroll_pages(args):
     of the way to Max; Restore brings a revealed box back to its title. Which
     entry a box holds is read the way a user would: by dragging it out."""
     with session(args) as s:
-        work = os.path.join(s.root, "run")
-        drops = os.path.join(s.root, "drops")
-        os.mkdir(work)
-        os.mkdir(drops)
-        data = write_data(work, [f"条目{k}=内容 {k}" for k in range(1, 26)])
-        data_before = snapshot(data)
-        receiver = s.start([s.receiver, s.native(drops)] + [str(v) for v in RECEIVER_PLACE],
-                           work, "receiver")
-        quillo = s.start_quillo(work)
-        window = s.wait_window(quillo, MAIN_TITLE)
-        s.wait_window(receiver, "drop receiver")
+        drops, data, before, _, quillo, window = start_with_receiver(
+            s, [f"条目{k}=内容 {k}" for k in range(1, 26)])
         image, rows = wait_rows(s, window, lambda n: n >= 10, "ten boxes or more in view")
         left = s.geometry(window)[0]
         top, bottom = rows[0]
@@ -532,7 +534,7 @@ def case_scroll_pages(args):
                   f"after {number} page(s) down the top box holds {received!r}, "
                   f"expected entry {first}")
         check(quillo.poll() is None, f"the program ended ({quillo.returncode})")
-        check(snapshot(data) == data_before, "data.txt changed")
+        check(snapshot(data) == before, "data.txt changed")
 
 
 def case_scroll_reversed(args):
