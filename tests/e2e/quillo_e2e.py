@@ -524,9 +524,9 @@ def case_scroll_pages(args):
         target = (RECEIVER_PLACE[0] + RECEIVER_PLACE[2] // 2,
                   RECEIVER_PLACE[1] + RECEIVER_PLACE[3] // 2)
         for number, first in ((1, 11), (2, 16)):
-            before = s.screenshot().region(*box_area)
+            unscrolled = s.screenshot().region(*box_area)
             s.click(*down_arrow((left, top)))
-            wait_steady(s, box_area, lambda shot: not shot.same_but_cursor(before),
+            wait_steady(s, box_area, lambda shot: not shot.same_but_cursor(unscrolled),
                         "the column to move")
             s.drag(grab, target)
             received, _ = wait_drop(drops, number)
