@@ -104,10 +104,7 @@ TEST_F(Win32FileSystemTest, ProgramDirectoryAtADriveRootKeepsItsBackslash) {
     Win32Processes().start(helper.u16string(), kShowNormal);
     const auto lines = testing::waitForLines(record, 1, 10s);
     SetEnvironmentVariableW(L"QUILLO_RECORD_FILE", nullptr);
-    std::error_code ignored;
-    for (int attempt = 0; attempt < 50 && !std::filesystem::remove(helper, ignored); ++attempt) {
-        std::this_thread::sleep_for(20ms);  // the helper may still be ending
-    }
+    EXPECT_TRUE(testing::removeOnceReleased(helper));
 
     ASSERT_EQ(lines.size(), 1u);
     const auto fields = testing::splitTabs(lines[0]);

@@ -78,7 +78,7 @@ TEST_F(Win32ProcessesTest, CommandLineAndWindowStyleReachTheProgramUnchanged) {
             << fields[0];
         EXPECT_EQ(fields[1], std::to_string(c.windowStyle));
         EXPECT_EQ(fields[2], toUtf8((dir_ / c.folder).u16string()));
-        std::filesystem::remove_all(dir_ / c.folder);
+        EXPECT_TRUE(testing::removeOnceReleased(dir_ / c.folder));
     }
 }
 

@@ -166,7 +166,7 @@ TEST_F(SysInfoOnWindows, StartSysInfoTriesBothLocationsInOrder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         for (const char* key : {kPathKey, kDirKey}) RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
-        std::filesystem::remove_all(toolDir);
+        ASSERT_TRUE(testing::removeOnceReleased(toolDir));
         std::filesystem::remove(record_);
         windows_.messages.clear();
         if (c.path) setValue(kPathKey, "PATH", REG_SZ, zeroEnded(codec_.encodeAnsi(*c.path)));
@@ -210,9 +210,8 @@ TEST_F(SysInfoOnWindows, TheToolStartsByItsExactPathNotAPrefixOfIt) {
     StartSysInfo(platform_);
     const auto lines = testing::waitForLines(record_, 1, 10s);
     std::this_thread::sleep_for(500ms);  // a decoy started too would have written by now
-    std::error_code ignored;
-    std::filesystem::remove(decoy, ignored);
-    std::filesystem::remove_all(toolDir, ignored);
+    EXPECT_TRUE(testing::removeOnceReleased(decoy));
+    EXPECT_TRUE(testing::removeOnceReleased(toolDir));
 
     EXPECT_TRUE(windows_.messages.empty());
     ASSERT_EQ(testing::readLines(record_).size(), 1u);

@@ -67,6 +67,21 @@ inline std::vector<std::string> waitForLines(const std::filesystem::path& path, 
     return lines;
 }
 
+// Removes path and all it holds once no process uses it any more: a helper
+// that has written its record may not have ended yet, and Windows keeps the
+// program file of a running process. True when it is gone within the time.
+inline bool removeOnceReleased(const std::filesystem::path& path,
+                               std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+        if (!ec && !std::filesystem::exists(path)) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 inline std::vector<std::string> splitTabs(const std::string& line) {
     std::vector<std::string> fields;
     std::size_t start = 0;
