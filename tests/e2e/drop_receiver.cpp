@@ -4,7 +4,9 @@
 //
 // Usage: drop_receiver OUTPUT_DIR X Y WIDTH HEIGHT
 // Drop n (counting from 1) lands in OUTPUT_DIR/drop-n.txt (the text, UTF-8)
-// and OUTPUT_DIR/drop-n.actions (the actions the source offered, e.g. "copy").
+// and OUTPUT_DIR/drop-n.actions (the actions the source offered, e.g. "copy");
+// the n-th drag to enter the window leaves OUTPUT_DIR/enter-n, so that a
+// test knows when to let go.
 
 #include <QApplication>
 #include <QDir>
@@ -49,6 +51,8 @@ public:
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override {
+        ++enters_;
+        writeFile(QDir(outputDir_).filePath(QStringLiteral("enter-%1").arg(enters_)), {});
         if (event->mimeData()->hasText()) event->acceptProposedAction();
     }
 
@@ -77,6 +81,7 @@ protected:
 private:
     QString outputDir_;
     int drops_ = 0;
+    int enters_ = 0;
 };
 
 }  // namespace

@@ -244,13 +244,26 @@ class Session:
         self.xdo("click", "1")
         time.sleep(0.1)
 
-    def drag(self, start, end, steps=10):
+    def drag(self, start, end, arrived, steps=10):
+        """Presses at start, moves to end and lets go once arrived() says the
+        drag has reached its target: under load the program may start the
+        drag after the pointer is already there, and a button let go before
+        that would drop nothing. The pointer nudges meanwhile, since a drag
+        hears of the pointer only when it moves."""
         self.move(*start)
         self.xdo("mousedown", "1")
         time.sleep(0.05)
         for i in range(1, steps + 1):
             self.move(start[0] + (end[0] - start[0]) * i / steps,
                       start[1] + (end[1] - start[1]) * i / steps)
+        nudge = 0
+
+        def probe():
+            nonlocal nudge
+            nudge = 1 - nudge
+            self.move(end[0] + nudge, end[1])
+            return arrived()
+        wait_until("the drag to reach its target", probe, 30)
         self.xdo("mouseup", "1")
         time.sleep(0.05)
 

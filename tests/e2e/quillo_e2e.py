@@ -286,6 +286,15 @@ def start_with_receiver(s, lines, encoding="utf-8"):
     return DragRun(drops, data, before, receiver, quillo, window)
 
 
+def drag_to_receiver(s, drops, grab, target):
+    """Drags from grab to the receiver at target, letting go once the
+    receiver has seen the drag enter it."""
+    def enters():
+        return sum(name.startswith("enter-") for name in os.listdir(drops))
+    before = enters()
+    s.drag(grab, target, lambda: enters() > before)
+
+
 def case_drag(args):
     check(args.receiver, "--receiver is needed for the drag cases")
     box, encoding = DRAG_CASES[args.row]
@@ -311,7 +320,7 @@ def case_drag(args):
                             "the hover to show the content")
 
         for number in (1, 2):
-            s.drag(grab, target)
+            drag_to_receiver(s, drops, grab, target)
             received, actions = wait_drop(drops, number)
             check(received == content,
                   f"drop {number}: received {len(received)} characters "
@@ -528,7 +537,7 @@ def case_scroll_pages(args):
             s.click(*down_arrow((left, top)))
             wait_steady(s, box_area, lambda shot: not shot.same_but_cursor(unscrolled),
                         "the column to move")
-            s.drag(grab, target)
+            drag_to_receiver(s, drops, grab, target)
             received, _ = wait_drop(drops, number)
             check(received == f"内容 {first}",
                   f"after {number} page(s) down the top box holds {received!r}, "

@@ -4,7 +4,9 @@
 //
 // Usage: drop_target OUTPUT_DIR X Y WIDTH HEIGHT
 // Drop n (counting from 1) lands in OUTPUT_DIR\drop-n.txt (the text, UTF-8)
-// and OUTPUT_DIR\drop-n.actions (the effects the source offered, e.g. "copy").
+// and OUTPUT_DIR\drop-n.actions (the effects the source offered, e.g. "copy");
+// the n-th drag to enter the window leaves OUTPUT_DIR\enter-n, so that a
+// test knows when to let go.
 #include <windows.h>
 
 #include <ole2.h>
@@ -71,6 +73,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
         offered_ = *effect;
+        writeFile(outputDir_ + L"\\enter-" + std::to_wstring(++enters_), {});
         return accept(effect);
     }
     HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
@@ -99,6 +102,7 @@ private:
     ULONG references_ = 1;
     DWORD offered_ = DROPEFFECT_NONE;
     int drops_ = 0;
+    int enters_ = 0;
 };
 
 }  // namespace
