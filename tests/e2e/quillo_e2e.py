@@ -424,6 +424,24 @@ class FakeOpener:
                     calls.append(f.read().decode("utf-8").split("\0")[:-1])
         return calls
 
+    def editors_running(self):
+        """Whether an editor that the program started (this fake opener, or
+        under Wine the real notepad) still runs. The program starts either
+        before it exits, and both inherit its environment: once the program
+        has ended and none runs, every call there was is recorded."""
+        mark = f"QUILLO_E2E_CALLS={self.calls}".encode()
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open(f"/proc/{pid}/environ", "rb") as f:
+                    environ = f.read().split(b"\0")
+                with open(f"/proc/{pid}/cmdline", "rb") as f:
+                    cmdline = f.read().lower()
+            except OSError:
+                continue  # ended meanwhile
+            if mark in environ and (b"xdg-open" in cmdline or b"notepad" in cmdline):
+                return True
+        return False
+
 
 def case_menu_exit(args):
     with session(args) as s:
@@ -439,7 +457,7 @@ def case_menu_exit(args):
         s.click(*end)
         code = wait_exit(quillo)
         check(code == 0, f"退出 ended the program with exit code {code}")
-        time.sleep(0.3)  # an editor started anyway would have shown by now
+        wait_until("the editors 退出 started to end", lambda: not opener.editors_running(), 10)
         check(not opener.recorded() and not (args.wine and editor_windows(s)),
               f"退出 started the editor: {opener.recorded()}")
         check(snapshot(data) == before, "data.txt changed")
@@ -490,7 +508,7 @@ def case_menu_edit(args):
             s.clipboard_after_copy(int(editor[0]), "程序目录=这一份")
         else:
             wait_until("the editor to be started", opener.recorded, 10)
-            time.sleep(0.5)  # anything else started would have shown by now
+            wait_until("the editors started to end", lambda: not opener.editors_running(), 10)
             calls = opener.recorded()
             expected = [os.path.join(program_dir, "data.txt")]
             check(calls == [expected], f"the opener got {calls}, expected once {expected}")
