@@ -82,5 +82,6 @@ def startup_table(path, what):
                                                           *quillo[key + "_iqr"])
         print(f"{label:28} {b:7.1f} {unit} {q:7.1f} {unit} {q / b:6.2f}  {aim:8} {spread}")
 
+
 if __name__ == "__main__":
     main()
