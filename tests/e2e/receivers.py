@@ -70,8 +70,8 @@ PAGE = """<!DOCTYPE html>
 
 
 class Chromium(Receiver):
-    """Chromium, headed on the case's X server (a headless one takes no
-    drops), showing PAGE as an application window at place."""
+    """Chromium showing PAGE as an application window at place, on the
+    case's X server: headless, it would have no window to drop on."""
 
     def __init__(self, s, place):
         self.posted = {}
