@@ -7,6 +7,7 @@ QUILLO_PACKAGES=(
     libgtest-dev googletest
     xvfb xauth xdotool x11-utils xclip libx11-dev imagemagick
     fonts-wqy-microhei clang-format python3
+    chromium mousepad
 )
 
 as_root() {

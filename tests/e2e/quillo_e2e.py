@@ -4,7 +4,8 @@
 The program is driven only from outside, the way a user and the desktop
 would: xdotool for the pointer and keys, xwininfo and xprop for what the X
 server knows of its windows, screenshots for what it draws, a second program
-for drops, a stand-in xdg-open for the editor, the clipboard, and the exit code.
+for drops (and Chromium and Mousepad, where users drop), a stand-in xdg-open
+for the editor, the clipboard, and the exit code.
 With --wine the same cases drive quillo.exe under Wine, with Windows programs
 of the tests' own as the drop target and as a probe of window frames.
 
@@ -24,6 +25,7 @@ import subprocess
 import sys
 import time
 
+import receivers
 from harness import (APP_TITLE, EXIT_TIMEOUT, LIGHT_CYAN, MAIN_TITLE, Failure, Session,
                      WineSession, box_rows, check, die_with_harness, snapshot, stop, wait_exit,
                      wait_rows, wait_steady, wait_until, write_data)
@@ -337,6 +339,49 @@ def case_drag(args):
         check(not os.path.exists(os.path.join(drops, "drop-3.txt")), "a drop too many")
         check(quillo.poll() is None, f"the program ended ({quillo.returncode}) during the drags")
         check(receiver.poll() is None, f"the receiver ended ({receiver.returncode})")
+        check(snapshot(data) == before, "data.txt changed")
+
+
+# --- drops into the programs users drop into -------------------------------------
+
+DROP_INTO_ENTRIES = DRAG_ENTRIES[:2] + [
+    ("换行", "第一行\n第二行"),  # a lone LF: inside the content, not a line end
+    ("长文", LONG_CONTENT[:39003]),
+]
+# row: the receiver, started on the case's session
+DROP_INTO_CASES = {
+    "chromium": lambda s: receivers.Chromium(s, RECEIVER_PLACE),
+    "mousepad": receivers.Mousepad,
+}
+
+
+def first_difference(got, expected):
+    at = next((i for i, (x, y) in enumerate(zip(got, expected)) if x != y),
+              min(len(got), len(expected)))
+    return (f"{len(got)} bytes ({len(expected)} expected), differing from byte {at}: "
+            f"{got[at:at + 24]!r} for {expected[at:at + 24]!r}")
+
+
+def case_drop_into(args):
+    """Each entry dragged into one running receiver arrives exactly, in UTF-8."""
+    with session(args) as s:
+        work, data, before = prepare_run(s, lambda path: write_data(
+            os.path.dirname(path), [f"{t}={c}" for t, c in DROP_INTO_ENTRIES]))
+        quillo = s.start_quillo(work)
+        with DROP_INTO_CASES[args.row](s) as receiver, receivers.XdndWatch(s) as watch:
+            window = s.wait_window(quillo, MAIN_TITLE)
+            _, rows = wait_rows(s, window, lambda n: n == len(DROP_INTO_ENTRIES),
+                                f"{len(DROP_INTO_ENTRIES)} boxes in view")
+            left = s.geometry(window)[0]
+            for number, ((title, content), (top, bottom)) in enumerate(
+                    zip(DROP_INTO_ENTRIES, rows), 1):
+                accepted = watch.accepted()
+                s.drag((left + 40, (top + bottom) // 2), receiver.target,
+                       lambda: watch.accepted() > accepted)
+                received, expected = receiver.received(number), content.encode()
+                check(received == expected, f"{args.row} received {title} as "
+                      + first_difference(received, expected))
+        check(quillo.poll() is None, f"the program ended ({quillo.returncode}) during the drags")
         check(snapshot(data) == before, "data.txt changed")
 
 
@@ -717,6 +762,7 @@ CASES = {
     "fatal": (case_fatal, FATAL_CASES),
     "loads": (case_loads, LOAD_CASES),
     "drag": (case_drag, DRAG_CASES),
+    "drop-into": (case_drop_into, DROP_INTO_CASES),
     "menu-exit": (case_menu_exit, None),
     "menu-edit": (case_menu_edit, EDIT_CASES),
     "no-desktop": (case_no_desktop, NO_DESKTOP_CASES),
