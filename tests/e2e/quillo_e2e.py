@@ -6,8 +6,9 @@ would: xdotool for the pointer and keys, xwininfo and xprop for what the X
 server knows of its windows, screenshots for what it draws, a second program
 for drops, a stand-in xdg-open for the editor, the clipboard, and the exit code.
 With --window-manager the case runs under a real window manager, which
-frames and stacks the windows. With --wine the same cases drive quillo.exe under Wine, with Windows programs
-of the tests' own as the drop target and as a probe of window frames.
+frames and stacks the windows. With --wine the same cases drive quillo.exe
+under Wine, with Windows programs of the tests' own as the drop target and as
+a probe of window frames and their z-order.
 
     quillo_e2e.py --quillo PATH [--receiver PATH] [--window-manager openbox] CASE [ROW]
     quillo_e2e.py --wine --quillo quillo.exe --receiver drop_target.exe
