@@ -5,7 +5,7 @@ QUILLO_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libqt6test6 libgl-dev
     libgtest-dev googletest
-    xvfb xauth xdotool x11-utils xclip libx11-dev imagemagick
+    xvfb xauth xdotool x11-utils xclip libx11-dev libxcb1-dev imagemagick openbox
     fonts-wqy-microhei clang-format python3
     chromium mousepad
 )

@@ -2,6 +2,7 @@
 
 #include <QFontInfo>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QPalette>
 #include <QPushButton>
 #include <QTextBlockFormat>
@@ -65,6 +66,13 @@ Form2::Form2(QWidget* parent) : QDialog(parent) {
 
     setTabOrder(Text1_, Command1_);
     Command1_->setFocus();
+}
+
+void Form2::keyPressEvent(QKeyEvent* event) {
+    // OK is neither the default nor the cancel button: Enter presses it only
+    // because it has the focus, and Esc does nothing.
+    if (event->matches(QKeySequence::Cancel)) return;
+    QDialog::keyPressEvent(event);
 }
 
 void Form2::Command1_Click() {

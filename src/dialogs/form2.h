@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QKeyEvent;
 class QPushButton;
 class QTextEdit;
 
@@ -21,6 +22,9 @@ public:
 
     QTextEdit* Text1() const { return Text1_; }
     QPushButton* Command1() const { return Command1_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QTextEdit* Text1_;

@@ -14,6 +14,7 @@ struct ScreenRect {
     int y = 0;
     int width = 0;
     int height = 0;
+    bool operator==(const ScreenRect&) const = default;
 };
 
 class WindowSystem {

@@ -66,10 +66,15 @@ class Session:
         self.root = tempfile.mkdtemp(prefix="quillo-e2e-")
         self.display = None
         self.env = None
+        # With a window manager, windows have frames and a stacking order.
+        self.window_manager = getattr(args, "window_manager", None)
+        self.stacking = bool(self.window_manager)
 
     def __enter__(self):
         try:
             self._start_xvfb()
+            if self.window_manager:
+                self._start_window_manager()
         except BaseException:
             self.__exit__(None, None, None)
             raise
@@ -115,6 +120,18 @@ class Session:
             env.pop(name, None)
         env.update(DISPLAY=self.display, XDG_RUNTIME_DIR=runtime)
         self.env = env
+
+    def _start_window_manager(self):
+        """Openbox with its default settings, not the user's; it has taken
+        the screen once the root names its check window."""
+        env = {"XDG_CONFIG_HOME": os.path.join(self.root, "config"), "HOME": self.root}
+        manager = self.start([self.window_manager, "--sm-disable"], self.root,
+                             "window-manager", env)
+
+        def running():
+            check(manager.poll() is None, f"{self.window_manager} ended ({manager.returncode})")
+            return "window id #" in self.x("xprop", "-root", "_NET_SUPPORTING_WM_CHECK")[1]
+        wait_until(f"{self.window_manager} to take the screen", running, 10)
 
     # --- processes -------------------------------------------------------
 
@@ -185,9 +202,27 @@ class Session:
 
     def frame(self, window, title):
         """The window's frame (x, y, width, height) and whether it is kept on
-        top. With no window manager the X window is the whole of it."""
+        top. With no window manager the X window is the whole of it; a window
+        manager says how far its frame reaches beyond it."""
         _, state = self.x("xprop", "-id", str(window), "_NET_WM_STATE")
-        return self.geometry(window), "_NET_WM_STATE_ABOVE" in state
+        x, y, width, height = self.geometry(window)
+        if self.window_manager:
+            _, out = self.x("xprop", "-id", str(window), "_NET_FRAME_EXTENTS")
+            check(" = " in out, f"{self.window_manager} sets no _NET_FRAME_EXTENTS")
+            left, right, top, bottom = (int(v) for v in out.split(" = ")[1].split(","))
+            x, y, width, height = x - left, y - top, width + left + right, height + top + bottom
+        return (x, y, width, height), "_NET_WM_STATE_ABOVE" in state
+
+    def above(self, proc, upper, lower):
+        """Whether the window titled upper lies above the one titled lower,
+        in the window manager's stacking order (bottom first)."""
+        _, out = self.x("xprop", "-root", "_NET_CLIENT_LIST_STACKING")
+        order = [int(v, 16) for v in out.split("#")[-1].replace(",", " ").split()]
+        upper_window = self.wait_window(proc, upper)
+        lower_window = self.wait_window(proc, lower)
+        check(upper_window in order and lower_window in order,
+              f"'{upper}' or '{lower}' is missing from the stacking order")
+        return order.index(upper_window) > order.index(lower_window)
 
     def client_size(self, window, title):
         """The width and height inside the window's frame."""
@@ -395,6 +430,7 @@ class WineSession(Session):
     def __init__(self, args):
         super().__init__(args)
         self.probe = os.path.abspath(args.probe)
+        self.stacking = True
 
     def _start_xvfb(self):
         check(os.environ.get("DISPLAY"), "the Wine cases run on the stage's X server, "
@@ -438,6 +474,13 @@ class WineSession(Session):
         check(code == 0, f"the probe found no window titled '{title}'")
         x, y, width, height, _, _, topmost, _ = (int(v) for v in out.split())
         return (x, y, width, height), topmost == 1
+
+    def above(self, proc, upper, lower):
+        """Whether Windows' z-order puts the window titled upper above the
+        one titled lower, as the probe finds it going down from upper."""
+        code, _ = self.x("wine", self.probe, upper, lower)
+        check(code in (0, 3), f"the probe found no window titled '{upper}' or '{lower}'")
+        return code == 0
 
     def client_size(self, window, title):
         code, out = self.x("wine", self.probe, title)

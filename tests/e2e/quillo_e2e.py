@@ -6,10 +6,12 @@ would: xdotool for the pointer and keys, xwininfo and xprop for what the X
 server knows of its windows, screenshots for what it draws, a second program
 for drops (and Chromium and Mousepad, where users drop), a stand-in xdg-open
 for the editor, the clipboard, and the exit code.
-With --wine the same cases drive quillo.exe under Wine, with Windows programs
-of the tests' own as the drop target and as a probe of window frames.
+With --window-manager the case runs under a real window manager, which
+frames and stacks the windows. With --wine the same cases drive quillo.exe
+under Wine, with Windows programs of the tests' own as the drop target and as
+a probe of window frames and their z-order.
 
-    quillo_e2e.py --quillo PATH [--receiver PATH] CASE [ROW]
+    quillo_e2e.py --quillo PATH [--receiver PATH] [--window-manager openbox] CASE [ROW]
     quillo_e2e.py --wine --quillo quillo.exe --receiver drop_target.exe
                   --probe window_probe.exe [--fake-tool fake_sysinfo.exe] CASE [ROW]
 
@@ -86,6 +88,11 @@ def case_startup(args):
         # all there is on screen, and the boxes start at its left edge.
         x, y, width, _ = s.geometry(window)
         box_height = row["box_height"]
+        if s.window_manager:
+            # The frame takes its share of the form's height, as on Windows:
+            # ten whole rows, not twelve.
+            whole = sum(bottom - top + 1 == box_height for top, bottom in rows)
+            check(whole == 10, f"{whole} whole rows in view, expected 10")
         first_top, first_bottom = rows[0]
         check(first_bottom - first_top + 1 == box_height,
               f"first box {first_bottom - first_top + 1} px high, expected {box_height}")
@@ -184,6 +191,8 @@ def case_fatal(args):
         report = s.wait_window(quillo, APP_TITLE)
         # The report stands over the main window, which is already on screen.
         check(s.visible_windows(quillo, MAIN_TITLE), "no main window behind the report")
+        check(not s.stacking or s.above(quillo, APP_TITLE, MAIN_TITLE),
+              "the report lies under the main window")
         said = REPORT_LINES.get(args.row) or \
             s.native(os.path.join(os.path.realpath(work), "data.txt")) + after_path + "\n"
         text = s.clipboard_after_copy(report, f"运行时错误 '{expected}'")
@@ -645,8 +654,25 @@ def open_dialog(s, quillo, window, row):
     return s.wait_window(quillo, title)
 
 
+def escape_then_space(s, quillo, dialog, title):
+    """Esc, then Space held on the focused OK button: once the button shows
+    pressed, the program has handled the Esc too, and the dialog must still
+    be open. Letting go of Space presses OK."""
+    area = s.geometry(dialog)
+    before = s.screenshot().region(*area)
+    s.xdo("key", "Escape")
+    s.xdo("keydown", "space")
+    try:
+        wait_until("OK to show pressed", lambda: not s.screenshot().region(
+            *area).same_but_cursor(before), 10)
+        check(s.visible_windows(quillo, title), f"Esc closed '{title}'")
+    finally:
+        s.xdo("keyup", "space")
+
+
 def case_dialog(args):
-    """Help's two dialogs: their client sizes; Enter closes them, and Esc."""
+    """Help's two dialogs: their client sizes, and that they stand above the
+    main window; Enter closes them, Esc the about box only."""
     _, title, size = DIALOGS[args.row]
     with session(args) as s:
         work = os.path.join(s.root, "run")
@@ -659,8 +685,13 @@ def case_dialog(args):
             dialog = open_dialog(s, quillo, window, args.row)
             check(s.client_size(dialog, title) == size,
                   f"'{title}' is {s.client_size(dialog, title)} inside, expected {size}")
+            check(not s.stacking or s.above(quillo, title, MAIN_TITLE),
+                  f"'{title}' lies under the main window")
             s.focus(dialog)
-            s.xdo("key", key)
+            if key == "Escape" and args.row == "help":
+                escape_then_space(s, quillo, dialog, title)
+            else:
+                s.xdo("key", key)
             wait_until(f"{key} to close '{title}'",
                        lambda: not s.visible_windows(quillo, title), 10)
         check(quillo.poll() is None, f"the program ended ({quillo.returncode})")
@@ -706,6 +737,9 @@ def case_sysinfo(args):
                 check(not s.visible_windows(quillo, APP_TITLE), "a message was shown too")
             else:
                 message = s.wait_window(quillo, APP_TITLE)
+                check(not s.stacking or s.above(quillo, APP_TITLE, DIALOGS["about"][1]) and
+                      s.above(quillo, DIALOGS["about"][1], MAIN_TITLE),
+                      "the message or the about box lies under the window it belongs to")
                 s.clipboard_after_copy(message, "此时系统信息不可用")
                 s.focus(message)
                 s.xdo("key", "Return")
@@ -782,6 +816,8 @@ def main():
                              "DISPLAY and in the prefix in WINEPREFIX")
     parser.add_argument("--probe", help="window_probe.exe, with --wine")
     parser.add_argument("--fake-tool", help="a stand-in system information tool, with --wine")
+    parser.add_argument("--window-manager", help="a window manager (openbox) to start on the "
+                        "Xvfb, so that windows have frames and a stacking order")
     parser.add_argument("case", choices=sorted(CASES))
     parser.add_argument("row", nargs="?")
     args = parser.parse_args()
@@ -789,7 +825,7 @@ def main():
     if rows is not None and args.row not in rows:
         parser.error(f"{args.case} needs one of: {', '.join(rows)}")
     for tool in ("wine" if args.wine else "Xvfb", "xdotool", "xwininfo", "xprop", "xclip",
-                 "import"):
+                 "import", args.window_manager or "xprop"):
         if not shutil.which(tool):
             print(f"FAIL: {tool} is not installed (scripts/lib.sh installs it)", file=sys.stderr)
             return 1

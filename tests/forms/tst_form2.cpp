@@ -138,6 +138,23 @@ private slots:
         QVERIFY(!dialog.isVisible());
     }
 
+    void enterPressesOkAndEscDoesNothing_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("Return") << int(Qt::Key_Return) << true;
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << true;
+        QTest::newRow("Esc") << int(Qt::Key_Escape) << false;
+    }
+    void enterPressesOkAndEscDoesNothing() {
+        QFETCH(int, key);
+        QFETCH(bool, closes);
+        Form2 dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        QCOMPARE(dialog.isVisible(), !closes);
+    }
+
     void contentsOpensModallyAndFreshEachTime() {
         MainWindow main;
         bool opened = false;

@@ -15,6 +15,7 @@ class QtWin32WindowSystem : public QtWindowSystem {
 public:
     void placeTopmost(NativeWindow window, ScreenRect outer) override {
         if (QWidget* widget = QWidget::find(static_cast<WId>(window))) widget->show();
+        setMainWindow(window);
         native_.placeTopmost(window, outer);
     }
     void setOuterHeight(NativeWindow window, int height) override {

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_window_system.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -48,6 +49,7 @@ protected:
 void QtWindowSystem::placeTopmost(NativeWindow window, ScreenRect outer) {
     QWidget* widget = widgetOf(window);
     if (!widget) return;
+    setMainWindow(window);
     if (!widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
         widget->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     }
@@ -70,8 +72,12 @@ void QtWindowSystem::setOuterHeight(NativeWindow window, int height) {
 }
 
 void QtWindowSystem::showMessage(const std::u16string& title, const std::u16string& text) {
+    // Owned by the open dialog, or else by the main window: a window manager
+    // (and Windows) then keeps the box above it, although that one stays on top.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (!owner) owner = widgetOf(mainWindow_);
     CopyableMessageBox box(QMessageBox::NoIcon, QString::fromStdU16String(title),
-                           QString::fromStdU16String(text), QMessageBox::Ok);
+                           QString::fromStdU16String(text), QMessageBox::Ok, owner);
     // The interface is Chinese whatever the system's language, as on the target.
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();

@@ -1,0 +1,186 @@
+#include "platform/qt/x11_window_system.h"
+
+#include <xcb/xcb.h>
+
+#include <QGuiApplication>
+#include <QWidget>
+#include <QWindow>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace quillo {
+namespace {
+
+// How long the window manager may take to tell its frame before the window is
+// shown without knowing it.
+constexpr std::chrono::milliseconds kExtentsTimeout{500};
+
+struct FreeReply {
+    void operator()(void* reply) const { std::free(reply); }
+};
+template <typename Reply>
+using ReplyPtr = std::unique_ptr<Reply, FreeReply>;
+
+xcb_connection_t* connectionOf() {
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+    const auto length = static_cast<std::uint16_t>(std::strlen(name));
+    const ReplyPtr<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, length, name), nullptr));
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+// The values of a property of 32-bit items, empty when it is missing or of
+// another type.
+std::vector<std::uint32_t> property32(xcb_connection_t* c, xcb_window_t window, xcb_atom_t name,
+                                      xcb_atom_t type) {
+    const ReplyPtr<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, name, type, 0, 1024), nullptr));
+    if (!reply || reply->format != 32 || reply->type != type) return {};
+    const auto* values = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+    return {values, values + xcb_get_property_value_length(reply.get()) / 4};
+}
+
+xcb_window_t rootOf(xcb_connection_t* c, xcb_window_t window) {
+    const ReplyPtr<xcb_get_geometry_reply_t> reply(
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+    return reply ? reply->root : xcb_window_t{XCB_WINDOW_NONE};
+}
+
+// Whether a window manager runs that answers _NET_REQUEST_FRAME_EXTENTS: one
+// that runs names a window on the root that names itself again.
+bool managerAnswersExtents(xcb_connection_t* c, xcb_window_t root) {
+    const xcb_atom_t check = atom(c, "_NET_SUPPORTING_WM_CHECK");
+    const auto named = property32(c, root, check, XCB_ATOM_WINDOW);
+    if (named.size() != 1 || property32(c, named[0], check, XCB_ATOM_WINDOW) != named) {
+        return false;
+    }
+    const auto supported = property32(c, root, atom(c, "_NET_SUPPORTED"), XCB_ATOM_ATOM);
+    const xcb_atom_t request = atom(c, "_NET_REQUEST_FRAME_EXTENTS");
+    return std::find(supported.begin(), supported.end(), request) != supported.end();
+}
+
+// Asks the window manager, before the window is mapped, how large the frame
+// will be. Qt's own thread reads the connection's events, so the answer, a
+// property on the window, is polled for.
+std::optional<FrameExtents> requestFrameExtents(xcb_connection_t* c, xcb_window_t window) {
+    const xcb_window_t root = rootOf(c, window);
+    if (root == XCB_WINDOW_NONE || !managerAnswersExtents(c, root)) return std::nullopt;
+    xcb_client_message_event_t request{};
+    request.response_type = XCB_CLIENT_MESSAGE;
+    request.format = 32;
+    request.window = window;
+    request.type = atom(c, "_NET_REQUEST_FRAME_EXTENTS");
+    xcb_send_event(c, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&request));
+    xcb_flush(c);
+    const xcb_atom_t extents = atom(c, "_NET_FRAME_EXTENTS");
+    const auto deadline = std::chrono::steady_clock::now() + kExtentsTimeout;
+    do {
+        const auto values = property32(c, window, extents, XCB_ATOM_CARDINAL);
+        if (!values.empty()) return frameExtentsFromProperty(values.data(), values.size());
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return std::nullopt;
+}
+
+// WM_NORMAL_HINTS, as ICCCM lays it out.
+enum SizeHint : std::uint32_t {
+    kUserPosition = 1,
+    kUserSize = 2,
+    kMinSize = 16,
+    kMaxSize = 32,
+    kResizeIncrement = 64,
+    kGravity = 512,
+};
+constexpr std::size_t kSizeHintItems = 18;
+constexpr std::size_t kGravityItem = 17;
+
+// Places the client in device pixels, which Qt's logical ones cannot always
+// give at a fractional scale, and fixes its size there: Qt's hints would
+// round it (and at 150% ask for even sizes only).
+void placeNatively(xcb_connection_t* c, xcb_window_t window, ScreenRect client) {
+    std::vector<std::uint32_t> hints =
+        property32(c, window, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS);
+    hints.resize(kSizeHintItems, 0);
+    hints[0] =
+        (hints[0] & ~kResizeIncrement) | kUserPosition | kUserSize | kMinSize | kMaxSize | kGravity;
+    const auto width = static_cast<std::uint32_t>(client.width);
+    const auto height = static_cast<std::uint32_t>(client.height);
+    const std::uint32_t place[] = {static_cast<std::uint32_t>(client.x),
+                                   static_cast<std::uint32_t>(client.y), width, height};
+    std::copy(std::begin(place), std::end(place), hints.begin() + 1);
+    hints[5] = hints[7] = width;
+    hints[6] = hints[8] = height;
+    // Static: the position is the client's, wherever the frame then goes.
+    hints[kGravityItem] = XCB_GRAVITY_STATIC;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NORMAL_HINTS,
+                        XCB_ATOM_WM_SIZE_HINTS, 32, kSizeHintItems, hints.data());
+    xcb_configure_window(c, window,
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                             XCB_CONFIG_WINDOW_HEIGHT,
+                         place);
+    xcb_flush(c);
+}
+
+int toLogical(int devicePixels, double scale) {
+    return static_cast<int>(std::lround(devicePixels / scale));
+}
+
+}  // namespace
+
+void X11WindowSystem::placeTopmost(NativeWindow window, ScreenRect outer) {
+    QWidget* widget = QWidget::find(static_cast<WId>(window));
+    xcb_connection_t* c = connectionOf();
+    // The frame of a window that can be resized has a grip more: the size is
+    // fixed before the window manager is asked.
+    if (widget) widget->setFixedSize(outer.width, outer.height);
+    extents_ =
+        widget && c ? requestFrameExtents(c, static_cast<xcb_window_t>(window)) : std::nullopt;
+    if (!extents_ || !widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+        extents_.reset();
+        QtWindowSystem::placeTopmost(window, outer);
+        return;
+    }
+    setMainWindow(window);
+    scale_ = widget->windowHandle() ? widget->windowHandle()->devicePixelRatio() : 1.0;
+    outer_ = outer;
+    placeClient(window);
+}
+
+void X11WindowSystem::setOuterHeight(NativeWindow window, int height) {
+    if (!extents_) {
+        QtWindowSystem::setOuterHeight(window, height);
+        return;
+    }
+    outer_.height = height;
+    placeClient(window);
+}
+
+void X11WindowSystem::placeClient(NativeWindow window) {
+    QWidget* widget = QWidget::find(static_cast<WId>(window));
+    xcb_connection_t* c = connectionOf();
+    if (!widget || !c) return;
+    const ScreenRect client = clientRectFor(toDevicePixels(outer_, scale_), *extents_);
+    // Qt's own idea of the window as near as logical pixels come, so that it
+    // asks for nothing else; the X server then gets the exact rectangle.
+    const QRect logical(toLogical(client.x, scale_), toLogical(client.y, scale_),
+                        toLogical(client.width, scale_), toLogical(client.height, scale_));
+    widget->setFixedSize(logical.size());
+    widget->setGeometry(logical);
+    widget->show();
+    placeNatively(c, static_cast<xcb_window_t>(window), client);
+}
+
+}  // namespace quillo
