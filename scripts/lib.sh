@@ -3,9 +3,9 @@
 # Packages that building, running and testing on Linux need.
 QUILLO_PACKAGES=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev libqt6test6 libgl-dev
+    qt6-base-dev libqt6test6 libgl-dev qt6-translations-l10n
     libgtest-dev googletest
-    xvfb xauth xdotool x11-utils xclip libx11-dev imagemagick
+    xvfb xauth xdotool x11-utils xclip libx11-dev imagemagick locales
     fonts-wqy-microhei clang-format python3
 )
 
