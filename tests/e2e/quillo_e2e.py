@@ -364,6 +364,14 @@ def menu_captions(session, main_window):
     return wait_until("the three captions of the menu bar", probe, 10)
 
 
+def wait_popup(session, quillo, main_window):
+    """The program's popup menu, once it is shown."""
+    def popup():
+        found = [w for w in session.visible_windows(quillo) if w != main_window]
+        return found[0] if found else None
+    return wait_until("the menu to open", popup, 10)
+
+
 def open_menu(session, quillo, main_window, caption):
     """Opens the menu of caption 0 (文件) or 2 (帮助) and returns the screen
     points of its two commands, around the separator.
@@ -373,12 +381,7 @@ def open_menu(session, quillo, main_window, caption):
     below the popup's top, the second 12 px above its bottom, both about 40 px
     in. They are taken relative to the popup, wherever it opens."""
     session.click(*menu_captions(session, main_window)[caption])
-
-    def popup():
-        found = [w for w in session.visible_windows(quillo) if w != main_window]
-        return found[0] if found else None
-    menu = wait_until("the menu to open", popup, 10)
-    x, y, width, height = session.geometry(menu)
+    x, y, width, height = session.geometry(wait_popup(session, quillo, main_window))
     check(height > 30 and width > 60, f"the menu is only {width} x {height} px")
     return (x + 40, y + 10), (x + 40, y + height - 12)
 
@@ -516,6 +519,73 @@ def case_menu_edit(args):
         stray = [os.path.join(d, f) for d, _, files in os.walk(s.root)
                  for f in files if f.startswith("injected")]
         check(not stray, f"a command hidden in the directory's name ran: {stray}")
+        check(snapshot(data) == before, "data.txt changed")
+
+
+# --- copy from a box's menu ----------------------------------------------------
+
+# For programs that take no drops: 39,003 characters, Chinese and "=" among them.
+COPIED_CONTENT = ("复制 = copy，" * 4000)[:39003]
+
+
+def chinese_system(s):
+    """The environment of a simplified Chinese system, whose language Qt's own
+    words take. The locale must exist: without it the C library falls back to
+    ASCII, and the window's name reaches the X server garbled. Where the
+    system lacks it, it is compiled once beside the program."""
+    env = {"LC_ALL": "zh_CN.UTF-8", "LANGUAGE": "zh_CN"}
+    if "zh_CN.utf8" in subprocess.run(["locale", "-a"], capture_output=True,
+                                      text=True).stdout.split():
+        return env
+    locales = os.path.join(os.path.dirname(s.quillo), "locale")
+    if not os.path.exists(os.path.join(locales, "zh_CN.UTF-8", "LC_CTYPE")):
+        scratch = os.path.join(s.root, "locale")
+        os.mkdir(scratch)
+        subprocess.run(["localedef", "-i", "zh_CN", "-f", "UTF-8",
+                        os.path.join(scratch, "zh_CN.UTF-8")], capture_output=True, timeout=60)
+        check(os.path.exists(os.path.join(scratch, "zh_CN.UTF-8", "LC_CTYPE")),
+              "localedef could not make zh_CN.UTF-8 (scripts/lib.sh installs locales)")
+        shutil.rmtree(locales, ignore_errors=True)
+        shutil.move(scratch, locales)
+    return dict(env, LOCPATH=locales)
+
+
+def case_menu_copy(args):
+    """On a Chinese system, a right-click on a revealed box opens its menu,
+    and its 复制 (by its key, C) puts the whole content on the clipboard."""
+    with session(args) as s:
+        work = os.path.join(s.root, "run")
+        os.mkdir(work)
+        data = write_data(work, ["姓名=王晓明", "长文=" + COPIED_CONTENT])
+        before = snapshot(data)
+        quillo = s.start_quillo(work, extra_env={} if args.wine else chinese_system(s))
+        window = s.wait_window(quillo, MAIN_TITLE)
+        image, rows = wait_rows(s, window, lambda n: n == 2, "two boxes in view")
+        left = s.geometry(window)[0]
+        top, bottom = rows[1]
+        box_area = (left, top, 106, bottom - top + 1)
+        point = (left + 40, (top + bottom) // 2)
+        s.move(point[0] - 4, point[1])
+        s.move(*point)
+        wait_steady(s, box_area, lambda shot: not shot.same_but_cursor(image.region(*box_area)),
+                    "the hover to show the content")
+
+        s.xdo("click", "3")
+        menu = wait_popup(s, quillo, window)
+        s.xdo("key", "c")
+        wait_until("the menu to close", lambda: menu not in s.visible_windows(quillo), 10)
+        held = ""
+
+        def holds():
+            nonlocal held
+            code, held = s.x("xclip", "-selection", "clipboard", "-o")
+            return code == 0 and held == COPIED_CONTENT
+        try:
+            wait_until("the clipboard", holds, 10)
+        except Failure:
+            raise Failure(f"the clipboard holds {len(held)} characters {held[:40]!r}..., "
+                          f"expected {len(COPIED_CONTENT)}")
+        check(quillo.poll() is None, f"the program ended ({quillo.returncode})")
         check(snapshot(data) == before, "data.txt changed")
 
 
@@ -719,6 +789,7 @@ CASES = {
     "drag": (case_drag, DRAG_CASES),
     "menu-exit": (case_menu_exit, None),
     "menu-edit": (case_menu_edit, EDIT_CASES),
+    "menu-copy": (case_menu_copy, None),
     "no-desktop": (case_no_desktop, NO_DESKTOP_CASES),
     "scroll-pages": (case_scroll_pages, None),
     "scroll-reversed": (case_scroll_reversed, None),
