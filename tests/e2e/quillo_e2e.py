@@ -524,6 +524,20 @@ def case_menu_edit(args):
 
 # --- copy from a box's menu ----------------------------------------------------
 
+def reveal(s, window, image, row):
+    """Hovers over the box at row (its top and bottom on screen) until it shows
+    its content; returns the box's area on screen and the point hovered."""
+    left = s.geometry(window)[0]
+    top, bottom = row
+    area = (left, top, 106, bottom - top + 1)
+    point = (left + 40, (top + bottom) // 2)
+    s.move(point[0] - 4, point[1])
+    s.move(*point)
+    wait_steady(s, area, lambda shot: not shot.same_but_cursor(image.region(*area)),
+                "the hover to show the content")
+    return area, point
+
+
 # For programs that take no drops: 39,003 characters, Chinese and "=" among them.
 COPIED_CONTENT = ("复制 = copy，" * 4000)[:39003]
 
@@ -561,15 +575,7 @@ def case_menu_copy(args):
         quillo = s.start_quillo(work, extra_env={} if args.wine else chinese_system(s))
         window = s.wait_window(quillo, MAIN_TITLE)
         image, rows = wait_rows(s, window, lambda n: n == 2, "two boxes in view")
-        left = s.geometry(window)[0]
-        top, bottom = rows[1]
-        box_area = (left, top, 106, bottom - top + 1)
-        point = (left + 40, (top + bottom) // 2)
-        s.move(point[0] - 4, point[1])
-        s.move(*point)
-        wait_steady(s, box_area, lambda shot: not shot.same_but_cursor(image.region(*box_area)),
-                    "the hover to show the content")
-
+        reveal(s, window, image, rows[1])
         s.xdo("click", "3")
         menu = wait_popup(s, quillo, window)
         s.xdo("key", "c")
@@ -605,15 +611,8 @@ def case_scroll_pages(args):
         drops, data, before, _, quillo, window = start_with_receiver(
             s, [f"条目{k}=内容 {k}" for k in range(1, 26)])
         image, rows = wait_rows(s, window, lambda n: n >= 10, "ten boxes or more in view")
-        left = s.geometry(window)[0]
-        top, bottom = rows[0]
-        box_area = (left, top, 106, bottom - top + 1)
-        grab = (left + 40, (top + bottom) // 2)
-
-        s.move(grab[0] - 4, grab[1])
-        s.move(*grab)
-        wait_steady(s, box_area, lambda shot: not shot.same_but_cursor(image.region(*box_area)),
-                    "the hover to show the content")
+        box_area, grab = reveal(s, window, image, rows[0])
+        left, top = box_area[:2]
         s.click(*menu_captions(s, window)[1])  # 恢复
         wait_steady(s, box_area, lambda shot: shot.same_but_cursor(image.region(*box_area)),
                     "Restore to bring the title back")
