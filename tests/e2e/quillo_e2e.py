@@ -576,16 +576,17 @@ def case_menu_copy(args):
         window = s.wait_window(quillo, MAIN_TITLE)
         image, rows = wait_rows(s, window, lambda n: n == 2, "two boxes in view")
         reveal(s, window, image, rows[1])
-        s.xdo("click", "3")
-        menu = wait_popup(s, quillo, window)
-        s.xdo("key", "c")
-        wait_until("the menu to close", lambda: menu not in s.visible_windows(quillo), 10)
         held = ""
 
         def holds():
             nonlocal held
             code, held = s.x("xclip", "-selection", "clipboard", "-o")
             return code == 0 and held == COPIED_CONTENT
+        check(not holds(), "the clipboard holds the content before the copy")
+        s.xdo("click", "3")
+        menu = wait_popup(s, quillo, window)
+        s.xdo("key", "c")
+        wait_until("the menu to close", lambda: menu not in s.visible_windows(quillo), 10)
         try:
             wait_until("the clipboard", holds, 10)
         except Failure:
