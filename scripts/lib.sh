@@ -3,9 +3,10 @@
 # Packages that building, running and testing on Linux need.
 QUILLO_PACKAGES=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev libqt6test6 libgl-dev qt6-translations-l10n
+    qt6-base-dev libqt6test6 libgl-dev
+    qt6-translations-l10n locales
     libgtest-dev googletest
-    xvfb xauth xdotool x11-utils xclip libx11-dev imagemagick locales
+    xvfb xauth xdotool x11-utils xclip libx11-dev imagemagick
     fonts-wqy-microhei clang-format python3
 )
 
