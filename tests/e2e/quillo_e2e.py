@@ -543,22 +543,19 @@ COPIED_CONTENT = ("复制 = copy，" * 4000)[:39003]
 
 
 def chinese_system(s):
-    """The environment of a simplified Chinese system, whose language Qt's own
-    words take. The locale must exist: without it the C library falls back to
-    ASCII, and the window's name reaches the X server garbled. Where the
-    system lacks it, it is compiled once beside the program."""
+    """LC_ALL and LANGUAGE of a simplified Chinese system. Without the locale
+    the window's name reaches the X server garbled: where the system lacks it,
+    it is compiled once beside the program."""
     env = {"LC_ALL": "zh_CN.UTF-8", "LANGUAGE": "zh_CN"}
-    if "zh_CN.utf8" in subprocess.run(["locale", "-a"], capture_output=True,
-                                      text=True).stdout.split():
+    if "zh_CN.utf8" in subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout:
         return env
     locales = os.path.join(os.path.dirname(s.quillo), "locale")
     if not os.path.exists(os.path.join(locales, "zh_CN.UTF-8", "LC_CTYPE")):
         scratch = os.path.join(s.root, "locale")
         os.mkdir(scratch)
-        subprocess.run(["localedef", "-i", "zh_CN", "-f", "UTF-8",
-                        os.path.join(scratch, "zh_CN.UTF-8")], capture_output=True, timeout=60)
-        check(os.path.exists(os.path.join(scratch, "zh_CN.UTF-8", "LC_CTYPE")),
-              "localedef could not make zh_CN.UTF-8 (scripts/lib.sh installs locales)")
+        subprocess.run(["localedef", "-i", "zh_CN", "-f", "UTF-8", scratch + "/zh_CN.UTF-8"],
+                       capture_output=True, timeout=60)
+        check(os.path.exists(scratch + "/zh_CN.UTF-8/LC_CTYPE"), "localedef failed on zh_CN")
         shutil.rmtree(locales, ignore_errors=True)
         shutil.move(scratch, locales)
     return dict(env, LOCPATH=locales)
