@@ -4,6 +4,7 @@
 QUILLO_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libqt6test6 libgl-dev
+    qt6-translations-l10n locales
     libgtest-dev googletest
     xvfb xauth xdotool x11-utils xclip libx11-dev libxcb1-dev imagemagick openbox
     fonts-wqy-microhei clang-format python3

@@ -1,7 +1,10 @@
 #include <QApplication>
 #include <QByteArray>
+#include <QLocale>
+#include <QTranslator>
 
 #include "forms/fatal_error_guard.h"
+#include "forms/qt_translation.h"
 #include "mainwindow/form1.h"
 #include "platform/make_window_system.h"
 #include "platform/qt/desktop_check.h"
@@ -26,6 +29,10 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     desktop.passed();
     QApplication::setApplicationName(QStringLiteral("quillo4"));
+    QTranslator qtWords;
+    if (quillo::loadQtTranslation(qtWords, QLocale::system().uiLanguages())) {
+        QApplication::installTranslator(&qtWords);
+    }
 
     quillo::SystemServices services = quillo::makeSystemServices();
     const auto windows = quillo::makeWindowSystem();

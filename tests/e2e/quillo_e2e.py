@@ -418,6 +418,14 @@ def menu_captions(session, main_window):
     return wait_until("the three captions of the menu bar", probe, 10)
 
 
+def wait_popup(session, quillo, main_window):
+    """The program's popup menu, once it is shown."""
+    def popup():
+        found = [w for w in session.visible_windows(quillo) if w != main_window]
+        return found[0] if found else None
+    return wait_until("the menu to open", popup, 10)
+
+
 def open_menu(session, quillo, main_window, caption):
     """Opens the menu of caption 0 (文件) or 2 (帮助) and returns the screen
     points of its two commands, around the separator.
@@ -427,12 +435,7 @@ def open_menu(session, quillo, main_window, caption):
     below the popup's top, the second 12 px above its bottom, both about 40 px
     in. They are taken relative to the popup, wherever it opens."""
     session.click(*menu_captions(session, main_window)[caption])
-
-    def popup():
-        found = [w for w in session.visible_windows(quillo) if w != main_window]
-        return found[0] if found else None
-    menu = wait_until("the menu to open", popup, 10)
-    x, y, width, height = session.geometry(menu)
+    x, y, width, height = session.geometry(wait_popup(session, quillo, main_window))
     check(height > 30 and width > 60, f"the menu is only {width} x {height} px")
     return (x + 40, y + 10), (x + 40, y + height - 12)
 
@@ -573,6 +576,77 @@ def case_menu_edit(args):
         check(snapshot(data) == before, "data.txt changed")
 
 
+# --- copy from a box's menu ----------------------------------------------------
+
+def reveal(s, window, image, row):
+    """Hovers over the box at row (its top and bottom on screen) until it shows
+    its content; returns the box's area on screen and the point hovered."""
+    left = s.geometry(window)[0]
+    top, bottom = row
+    area = (left, top, 106, bottom - top + 1)
+    point = (left + 40, (top + bottom) // 2)
+    s.move(point[0] - 4, point[1])
+    s.move(*point)
+    wait_steady(s, area, lambda shot: not shot.same_but_cursor(image.region(*area)),
+                "the hover to show the content")
+    return area, point
+
+
+# For programs that take no drops: 39,003 characters, Chinese and "=" among them.
+COPIED_CONTENT = ("复制 = copy，" * 4000)[:39003]
+
+
+def chinese_system(s):
+    """LC_ALL and LANGUAGE of a simplified Chinese system. Without the locale
+    the window's name reaches the X server garbled: where the system lacks it,
+    it is compiled once beside the program."""
+    env = {"LC_ALL": "zh_CN.UTF-8", "LANGUAGE": "zh_CN"}
+    if "zh_CN.utf8" in subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout:
+        return env
+    locales = os.path.join(os.path.dirname(s.quillo), "locale")
+    if not os.path.exists(os.path.join(locales, "zh_CN.UTF-8", "LC_CTYPE")):
+        scratch = os.path.join(s.root, "locale")
+        os.mkdir(scratch)
+        subprocess.run(["localedef", "-i", "zh_CN", "-f", "UTF-8", scratch + "/zh_CN.UTF-8"],
+                       capture_output=True, timeout=60)
+        check(os.path.exists(scratch + "/zh_CN.UTF-8/LC_CTYPE"), "localedef failed on zh_CN")
+        shutil.rmtree(locales, ignore_errors=True)
+        shutil.move(scratch, locales)
+    return dict(env, LOCPATH=locales)
+
+
+def case_menu_copy(args):
+    """On a Chinese system, a right-click on a revealed box opens its menu,
+    and its 复制 (by its key, C) puts the whole content on the clipboard."""
+    with session(args) as s:
+        work = os.path.join(s.root, "run")
+        os.mkdir(work)
+        data = write_data(work, ["姓名=王晓明", "长文=" + COPIED_CONTENT])
+        before = snapshot(data)
+        quillo = s.start_quillo(work, extra_env={} if args.wine else chinese_system(s))
+        window = s.wait_window(quillo, MAIN_TITLE)
+        image, rows = wait_rows(s, window, lambda n: n == 2, "two boxes in view")
+        reveal(s, window, image, rows[1])
+        held = ""
+
+        def holds():
+            nonlocal held
+            code, held = s.x("xclip", "-selection", "clipboard", "-o")
+            return code == 0 and held == COPIED_CONTENT
+        check(not holds(), "the clipboard holds the content before the copy")
+        s.xdo("click", "3")
+        menu = wait_popup(s, quillo, window)
+        s.xdo("key", "c")
+        wait_until("the menu to close", lambda: menu not in s.visible_windows(quillo), 10)
+        try:
+            wait_until("the clipboard", holds, 10)
+        except Failure:
+            raise Failure(f"the clipboard holds {len(held)} characters {held[:40]!r}..., "
+                          f"expected {len(COPIED_CONTENT)}")
+        check(quillo.poll() is None, f"the program ended ({quillo.returncode})")
+        check(snapshot(data) == before, "data.txt changed")
+
+
 # --- scrolling and Restore -----------------------------------------------------
 
 def down_arrow(top_left):
@@ -589,15 +663,8 @@ def case_scroll_pages(args):
         drops, data, before, _, quillo, window = start_with_receiver(
             s, [f"条目{k}=内容 {k}" for k in range(1, 26)])
         image, rows = wait_rows(s, window, lambda n: n >= 10, "ten boxes or more in view")
-        left = s.geometry(window)[0]
-        top, bottom = rows[0]
-        box_area = (left, top, 106, bottom - top + 1)
-        grab = (left + 40, (top + bottom) // 2)
-
-        s.move(grab[0] - 4, grab[1])
-        s.move(*grab)
-        wait_steady(s, box_area, lambda shot: not shot.same_but_cursor(image.region(*box_area)),
-                    "the hover to show the content")
+        box_area, grab = reveal(s, window, image, rows[0])
+        left, top = box_area[:2]
         s.click(*menu_captions(s, window)[1])  # 恢复
         wait_steady(s, box_area, lambda shot: shot.same_but_cursor(image.region(*box_area)),
                     "Restore to bring the title back")
@@ -799,6 +866,7 @@ CASES = {
     "drop-into": (case_drop_into, DROP_INTO_CASES),
     "menu-exit": (case_menu_exit, None),
     "menu-edit": (case_menu_edit, EDIT_CASES),
+    "menu-copy": (case_menu_copy, None),
     "no-desktop": (case_no_desktop, NO_DESKTOP_CASES),
     "scroll-pages": (case_scroll_pages, None),
     "scroll-reversed": (case_scroll_reversed, None),

@@ -1,11 +1,14 @@
+#include <QClipboard>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 #include <fstream>
 #include <memory>
 
 #include "fakes/fake_platform.h"
+#include "forms/qt_translation.h"
 #include "forms/scale.h"
 #include "mainwindow/entry_box.h"
 #include "mainwindow/form1.h"
@@ -59,6 +62,26 @@ QRect pixels(UnitRect units) {
 
 QRect boxAt(int topUnits) {
     return pixels({0, topUnits, 1700, 200});
+}
+
+// The entries of the menu that a right-click on widget opens, each ended by
+// "|". The scroll bar's menu runs a loop of its own, the text box's does not.
+QString contextMenuOf(QWidget* widget) {
+    QString entries;
+    const auto read = [&entries] {
+        QWidget* popup = QApplication::activePopupWidget();
+        if (!popup || !entries.isEmpty()) return;
+        for (QAction* a : popup->actions()) {
+            if (!a->isSeparator()) entries += a->text() + "|";
+        }
+        popup->close();
+    };
+    const QObject whileHere;  // no reading once this function has returned
+    QTimer::singleShot(0, &whileHere, read);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, {2, 2}, widget->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(widget, &event);
+    read();
+    return entries;
 }
 
 }  // namespace
@@ -300,6 +323,49 @@ private slots:
         QCOMPARE(items(top[0]->menu()), (QStringList{"edit:编辑数据", "b:-", "end:退出"}));
         QCOMPARE(items(top[2]->menu()), (QStringList{"con:内容", "b2:-", "abo:关于"}));
         for (QAction* a : top) QVERIFY(a->shortcut().isEmpty());
+    }
+
+    // Qt's own words in a box's menu and the scroll bar's: the first of the
+    // user's languages that Qt speaks here decides. In any language, the copy
+    // entry of a revealed box copies all of its content.
+    void qtWordsFollowTheUserLanguages_data() {
+        const QString zhCN =
+            "撤消(&U)\tCtrl+Z|重做(&R)\tCtrl+Y|剪切(&T)\tCtrl+X|复制(&C)\tCtrl+C|"
+            "粘贴(&P)\tCtrl+V|删除|全选\tCtrl+A|滚动至此|顶端|底部|"
+            "向上翻页|向下翻页|向上滚动|向下滚动|";
+        const QString zhTW =
+            "復原(&U)\tCtrl+Z|重做(&R)\tCtrl+Y|剪下(&T)\tCtrl+X|複製(&C)\tCtrl+C|"
+            "貼上(&P)\tCtrl+V|刪除|全部選擇\tCtrl+A|在此捲動|頂端|底端|"
+            "頁面上方|頁面下方|往上捲動|往下捲動|";
+        const QString en =
+            "&Undo\tCtrl+Z|&Redo\tCtrl+Y|Cu&t\tCtrl+X|&Copy\tCtrl+C|&Paste\tCtrl+V|"
+            "Delete|Select All\tCtrl+A|Scroll here|Top|Bottom|Page up|Page down|"
+            "Scroll up|Scroll down|";
+        QTest::addColumn<QStringList>("uiLanguages");
+        QTest::addColumn<QString>("menus");  // the box's entries, then the scroll bar's
+        QTest::newRow("zh-CN") << QStringList{"zh-Hans-CN", "zh-CN"} << zhCN;
+        QTest::newRow("zh-SG") << QStringList{"zh-SG"} << zhCN;
+        QTest::newRow("zh-TW") << QStringList{"zh-Hant-TW", "zh-TW"} << zhTW;
+        QTest::newRow("zh-HK") << QStringList{"zh-HK"} << zhTW;
+        QTest::newRow("French, then zh-Hant") << QStringList{"fr-FR", "zh-Hant"} << zhTW;
+        QTest::newRow("English, then zh-CN") << QStringList{"en-US", "zh-CN"} << en;
+        QTest::newRow("Japanese only") << QStringList{"ja-JP"} << en;
+    }
+    void qtWordsFollowTheUserLanguages() {
+        QFETCH(QStringList, uiLanguages);
+        QFETCH(QString, menus);
+        QTranslator translator;
+        if (loadQtTranslation(translator, uiLanguages))
+            QApplication::installTranslator(&translator);
+        const QString content = QStringLiteral("复制 = copy，").repeated(4000).left(39003);
+        LoadedForm f("长文=" + content.toStdString() + "\r\n");
+        f.form->Text1_MouseMove(1);
+        QCOMPARE(contextMenuOf(f.box(1)) + contextMenuOf(f.scroll()), menus);
+        const std::unique_ptr<QMenu> menu(f.box(1)->createStandardContextMenu());
+        QGuiApplication::clipboard()->clear();
+        menu->actions().at(4)->trigger();  // after undo, redo, a separator and cut: copy
+        QCOMPARE(QGuiApplication::clipboard()->text(), content);
+        QApplication::removeTranslator(&translator);
     }
 
     void menuBarFitsTheWindow() {
