@@ -19,7 +19,12 @@ target_link_libraries(quillo_core PUBLIC advapi32 user32)
 add_library(quillo_system_dlls INTERFACE)
 set_target_properties(quillo_system_dlls PROPERTIES QUILLO_DLLS
     "authz;d3d11;d3d9;dwmapi;dxgi;netapi32;userenv;uxtheme;version;winmm;wtsapi32")
-if(MINGW)
+# A shared Qt (the Qt installer's) imports them in its own DLLs, and loads its
+# plugins from the program's folder, so this is for the one-file quillo.exe.
+if(TARGET Qt6::Core)
+    get_target_property(qt_type Qt6::Core TYPE)
+endif()
+if(MINGW AND NOT qt_type STREQUAL "SHARED_LIBRARY")
     set(delay_dir ${CMAKE_BINARY_DIR}/delay-imports)
     file(MAKE_DIRECTORY ${delay_dir})
     get_target_property(dlls quillo_system_dlls QUILLO_DLLS)
