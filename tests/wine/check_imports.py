@@ -1,14 +1,9 @@
 #!/usr/bin/env python3
-"""Fails when a Windows program imports a DLL that Windows may take from
-the program's folder.
+"""Fails when a Windows program imports a DLL but KnownDLLs and API sets.
 
-quillo.exe is one file: Qt and the compiler's run-time are linked in. Of
-Windows' own DLLs, only the KnownDLLs are always taken from the system
-folder, and API sets are mapped by the loader and never looked for on disk;
-Windows looks for any other DLL in the program's folder first, where whoever
-can write there may have put one. The program delay-loads those from the
-system folder, so it may import nothing else: a new import (from a later Qt,
-say) fails here until it is delay-loaded too. Reads the imports with objdump.
+Windows looks for any other DLL in the program's folder first (quillo.exe
+delay-loads those from the system folder), and a DLL of Qt or of the
+compiler would have to be shipped beside it. Reads the imports with objdump.
 
     check_imports.py OBJDUMP PROGRAM.exe
 """
