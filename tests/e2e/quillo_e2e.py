@@ -13,7 +13,8 @@ a probe of window frames and their z-order.
 
     quillo_e2e.py --quillo PATH [--receiver PATH] [--window-manager openbox] CASE [ROW]
     quillo_e2e.py --wine --quillo quillo.exe --receiver drop_target.exe
-                  --probe window_probe.exe [--fake-tool fake_sysinfo.exe] CASE [ROW]
+                  --probe window_probe.exe [--fake-tool fake_sysinfo.exe]
+                  [--planted DIR] CASE [ROW]
 
 Every wait is bounded; whatever a case starts is stopped when it ends.
 """
@@ -280,18 +281,19 @@ def wait_drop(directory, number, timeout=20):
 DragRun = collections.namedtuple("DragRun", "drops data before receiver quillo window")
 
 
-def start_with_receiver(s, lines, encoding="utf-8"):
-    """The program on a data.txt of lines, in a working folder, with the
-    drop receiver beside it; both windows shown."""
+def start_with_receiver(s, lines, encoding="utf-8", program=None, extra_env=None):
+    """The program on a data.txt of lines, in a working folder (which may
+    hold the program already), with the drop receiver beside it; both
+    windows shown."""
     work = os.path.join(s.root, "run")
     drops = os.path.join(s.root, "drops")
-    os.mkdir(work)
+    os.makedirs(work, exist_ok=True)
     os.mkdir(drops)
     data = write_data(work, lines, encoding)
     before = snapshot(data)
     receiver = s.start([s.receiver, s.native(drops)] + [str(v) for v in RECEIVER_PLACE], work,
                        "receiver")
-    quillo = s.start_quillo(work)
+    quillo = s.start_quillo(work, program, extra_env)
     window = s.wait_window(quillo, MAIN_TITLE)
     s.wait_window(receiver, "drop receiver")
     return DragRun(drops, data, before, receiver, quillo, window)
@@ -820,6 +822,38 @@ def case_sysinfo(args):
                 shutil.rmtree(tool_dir, ignore_errors=True)
 
 
+# --- DLLs beside the program ----------------------------------------------------
+
+def case_planted_dlls(args):
+    """quillo.exe started in a folder of downloads that also holds DLLs named
+    like system ones, which forward to the real ones and leave NAME.dll.ran
+    when loaded (tests/wine/planted_dll.cpp). Told to prefer them, as Windows
+    would, Wine loads none into the program while it starts, reveals a box,
+    drops its content and shows the about box."""
+    check(args.wine and args.planted, "planted-dlls runs under Wine, with --planted")
+    planted = [name for name in os.listdir(args.planted) if name.endswith(".dll")]
+    check(planted, f"no DLLs in {args.planted}")
+    title, content = DRAG_ENTRIES[0]
+    with session(args) as s:
+        work = os.path.join(s.root, "run")
+        os.mkdir(work)
+        for name in planted:
+            shutil.copy(os.path.join(args.planted, name), work)
+        overrides = ",".join(name[:-4] for name in planted) + "=n,b"
+        drops, _, _, _, quillo, window = start_with_receiver(
+            s, [f"{title}={content}"], program=shutil.copy(s.quillo, work),
+            extra_env={"WINEDLLOVERRIDES": overrides})
+        _, rows = wait_rows(s, window, lambda n: n == 1, "the box in view")
+        grab = (s.geometry(window)[0] + 40, sum(rows[0]) // 2)
+        rx, ry, rw, rh = RECEIVER_PLACE
+        drag_to_receiver(s, drops, grab, (rx + rw // 2, ry + rh // 2))
+        check(wait_drop(drops, 1)[0] == content, "the drop differs from the content")
+        open_dialog(s, quillo, window, "about")
+        check(quillo.poll() is None, f"the program ended ({quillo.returncode})")
+        ran = [name for name in os.listdir(work) if name.lower().endswith(".ran")]
+        check(not ran, f"DLLs from the program's folder ran inside it: {ran}")
+
+
 # --- no desktop -------------------------------------------------------------------
 
 def unused_display():
@@ -872,6 +906,7 @@ CASES = {
     "scroll-reversed": (case_scroll_reversed, None),
     "dialog": (case_dialog, DIALOGS),
     "sysinfo": (case_sysinfo, {"unavailable": None, "registered": None}),
+    "planted-dlls": (case_planted_dlls, None),
 }
 
 
@@ -886,6 +921,7 @@ def main():
     parser.add_argument("--fake-tool", help="a stand-in system information tool, with --wine")
     parser.add_argument("--window-manager", help="a window manager (openbox) to start on the "
                         "Xvfb, so that windows have frames and a stacking order")
+    parser.add_argument("--planted", help="the DLLs to plant beside quillo.exe, with --wine")
     parser.add_argument("case", choices=sorted(CASES))
     parser.add_argument("row", nargs="?")
     args = parser.parse_args()
