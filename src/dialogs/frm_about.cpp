@@ -82,8 +82,8 @@ frmAbout::frmAbout(Platform& platform, QWidget* parent) : QDialog(parent), platf
 
     // The white line is wider and lies under the grey one, showing only below
     // it: together they look cut into the dialog.
-    Line1_[0] = makeLine(this, kWhite, 2);
-    Line1_[1] = makeLine(this, kGrey, 1);
+    makeLine(this, kWhite, 2);
+    makeLine(this, kGrey, 1);
 
     setTabOrder(cmdOK_, cmdSysInfo_);
     cmdOK_->setFocus();

@@ -42,10 +42,10 @@ Form1::Form1(Platform& platform, std::filesystem::path dataFile)
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint |
                    Qt::MSWindowsFixedSizeDialogHint);
 
-    client_ = new QWidget(this);
-    setCentralWidget(client_);
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
 
-    auto* templateBox = new EntryBox(0, client_);
+    auto* templateBox = new EntryBox(0, client);
     templateBox->hide();
     QPalette palette = templateBox->palette();
     palette.setColor(QPalette::Base, kBoxBackground);
@@ -58,7 +58,7 @@ Form1::Form1(Platform& platform, std::filesystem::path dataFile)
     templateBox->setFocusPolicy(Qt::ClickFocus);
     Text1_.push_back(templateBox);
 
-    VScroll1_ = new VScrollBar(client_);
+    VScroll1_ = new VScrollBar(client);
     connect(VScroll1_, &VScrollBar::Change, this,
             [this] { handle([this] { VScroll1_Change(); }); });
 

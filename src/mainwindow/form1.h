@@ -40,7 +40,6 @@ public:
     EntryBox* Text1(int index) const;
     int Text1Count() const { return static_cast<int>(Text1_.size()); }
     VScrollBar* VScroll1() const { return VScroll1_; }
-    QWidget* client() const { return client_; }
 
     std::int16_t entryCount() const { return entryCount_; }
     const EntryTable& entryTable() const { return entryTable_; }
@@ -58,7 +57,6 @@ private:
     EntryTable entryTable_;
     std::int16_t entryCount_ = 0;
 
-    QWidget* client_;
     std::vector<EntryBox*> Text1_;  // element 0 is the hidden template
     VScrollBar* VScroll1_;
 };

@@ -17,7 +17,6 @@ public:
 
     void setMax(std::int16_t max);
     void setMin(std::int16_t min);
-    void setFormValue(int value);
     std::int16_t Max() const { return max_; }
     std::int16_t Min() const { return min_; }
     int Value() const;

@@ -1,7 +1,6 @@
 #include "platform/posix/xdg_processes.h"
 
 #include <spawn.h>
-#include <sys/wait.h>
 
 #include "base/run_error.h"
 #include "base/unicode.h"
