@@ -15,7 +15,7 @@ inline constexpr char16_t kAppTitle[] = u"quillo4";
 void reportFatal(WindowSystem& windows, const RunError& error);
 
 // Runs one event handler. No exception may leave a handler into the event loop:
-// whatever escapes is reported as fatal.
+// whatever escapes is reported as fatal, even what is no std::exception.
 template <typename Handler>
 void guarded(WindowSystem& windows, Handler&& handler) noexcept {
     try {
@@ -26,6 +26,8 @@ void guarded(WindowSystem& windows, Handler&& handler) noexcept {
         reportFatal(windows, RunError(ErrorNumber::OutOfMemory, ""));
     } catch (const std::exception& error) {
         reportFatal(windows, RunError(ErrorNumber::InvalidCall, error.what()));
+    } catch (...) {
+        reportFatal(windows, RunError(ErrorNumber::InvalidCall, ""));
     }
 }
 
