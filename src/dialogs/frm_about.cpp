@@ -53,13 +53,13 @@ frmAbout::frmAbout(Platform& platform, QWidget* parent) : QDialog(parent), platf
     placeInTwips(*cmdOK_, 1200, 2760, 1500, 345);
     cmdOK_->setDefault(true);
     connect(cmdOK_, &QPushButton::clicked, this,
-            [this] { guarded(platform_.windows, [this] { cmdOK_Click(); }); });
+            guard(platform_.windows, [this] { cmdOK_Click(); }));
 
     cmdSysInfo_ = new QPushButton(QStringLiteral("系统信息(&S)..."), this);
     cmdSysInfo_->setObjectName(QStringLiteral("cmdSysInfo"));
     placeInTwips(*cmdSysInfo_, 1200, 2280, 1485, 345);
     connect(cmdSysInfo_, &QPushButton::clicked, this,
-            [this] { guarded(platform_.windows, [this] { cmdSysInfo_Click(); }); });
+            guard(platform_.windows, [this] { cmdSysInfo_Click(); }));
 
     lblDisclaimer_ = addLabel("lblDisclaimer", QStringLiteral("免费软件"), 1560, 1800, 735, 285);
     setTextColor(*lblDisclaimer_, kBlack);

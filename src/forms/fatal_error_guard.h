@@ -1,7 +1,9 @@
 #pragma once
 
 #include <exception>
+#include <functional>
 #include <new>
+#include <utility>
 
 #include "base/run_error.h"
 #include "platform/window_system.h"
@@ -29,6 +31,16 @@ void guarded(WindowSystem& windows, Handler&& handler) noexcept {
     } catch (...) {
         reportFatal(windows, RunError(ErrorNumber::InvalidCall, ""));
     }
+}
+
+// The handler as the event loop may call it, guarded: the one way a form
+// connects a handler to a signal or a control's callback. Args are the
+// callback's parameters.
+template <typename... Args, typename Handler>
+std::function<void(Args...)> guard(WindowSystem& windows, Handler handler) {
+    return [&windows, handler = std::move(handler)](Args... args) {
+        guarded(windows, [&] { handler(std::forward<Args>(args)...); });
+    };
 }
 
 }  // namespace quillo

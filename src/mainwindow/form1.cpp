@@ -60,7 +60,7 @@ Form1::Form1(Platform& platform, std::filesystem::path dataFile)
 
     VScroll1_ = new VScrollBar(client);
     connect(VScroll1_, &VScrollBar::Change, this,
-            [this] { handle([this] { VScroll1_Change(); }); });
+            guard(platform_.windows, [this] { VScroll1_Change(); }));
 
     createMenus();
 }
@@ -71,18 +71,13 @@ EntryBox* Form1::Text1(int index) const {
     return index >= 0 && index < Text1Count() ? Text1_[static_cast<std::size_t>(index)] : nullptr;
 }
 
-template <typename Handler>
-void Form1::handle(Handler&& handler) {
-    guarded(platform_.windows, std::forward<Handler>(handler));
-}
-
 QAction* Form1::addCommand(QWidget* menu, const char* name, const QString& caption,
                            void (Form1::*handler)()) {
     auto* action = new QAction(caption, menu);
     action->setObjectName(QString::fromLatin1(name));
     menu->addAction(action);
     connect(action, &QAction::triggered, this,
-            [this, handler] { handle([&] { (this->*handler)(); }); });
+            guard(platform_.windows, [this, handler] { (this->*handler)(); }));
     return action;
 }
 
@@ -108,30 +103,29 @@ void Form1::placeBox(EntryBox& box, int top) {
 }
 
 void Form1::Form_Load() {
-    handle([this] {
-        platform_.windows.placeTopmost(winId(),
-                                       {kWindowX, kWindowY, kWindowWidth, kInitialWindowHeight});
-        entryCount_ = 0;
-        placeBox(*Text1_[0], 0);
-        platform_.windows.setOuterHeight(winId(), twipsToPixels(kWindowHeightTwips));
-        setGeometryOf(*VScroll1_, kScrollBarRect);
+    platform_.windows.placeTopmost(winId(),
+                                   {kWindowX, kWindowY, kWindowWidth, kInitialWindowHeight});
+    entryCount_ = 0;
+    placeBox(*Text1_[0], 0);
+    platform_.windows.setOuterHeight(winId(), twipsToPixels(kWindowHeightTwips));
+    setGeometryOf(*VScroll1_, kScrollBarRect);
 
-        loadDataFile(platform_.files, platform_.codec, dataFile_, entryTable_, entryCount_);
+    loadDataFile(platform_.files, platform_.codec, dataFile_, entryTable_, entryCount_);
 
-        VScroll1_->setMax(scrollMax(entryCount_));
-        VScroll1_->setMin(0);
-        for (int loopIndex = 1; loopIndex <= entryCount_; ++loopIndex) {
-            EntryBox* box = EntryBox::createFrom(*Text1_[0], loopIndex);
-            box->onMouseMove = [this](int index) { handle([&] { Text1_MouseMove(index); }); };
-            box->onStartDrag = [this](int index, int& effects) {
-                handle([&] { Text1_OLEStartDrag(index, effects); });
-            };
-            Text1_.push_back(box);
-            box->setVisible(true);
-            placeBox(*box, boxTop(loopIndex, 0));
-            box->setText(qs(entryTable_[static_cast<std::size_t>(loopIndex)].title));
-        }
-    });
+    VScroll1_->setMax(scrollMax(entryCount_));
+    VScroll1_->setMin(0);
+    for (int loopIndex = 1; loopIndex <= entryCount_; ++loopIndex) {
+        EntryBox* box = EntryBox::createFrom(*Text1_[0], loopIndex);
+        box->onMouseMove =
+            guard<int>(platform_.windows, [this](int index) { Text1_MouseMove(index); });
+        box->onStartDrag = guard<int, int&>(platform_.windows, [this](int index, int& effects) {
+            Text1_OLEStartDrag(index, effects);
+        });
+        Text1_.push_back(box);
+        box->setVisible(true);
+        placeBox(*box, boxTop(loopIndex, 0));
+        box->setText(qs(entryTable_[static_cast<std::size_t>(loopIndex)].title));
+    }
 }
 
 void Form1::Text1_MouseMove(int Index) {

@@ -16,7 +16,8 @@ class EntryBox;
 class VScrollBar;
 
 // The main window: a narrow column of entry boxes that stays on top of all
-// other windows. Form_Load does all of the start-up work.
+// other windows. Form_Load does all of the start-up work; like every handler
+// it lets errors out, to the guard where it is called from.
 class Form1 : public QMainWindow {
     Q_OBJECT
 
@@ -49,8 +50,6 @@ private:
     QAction* addCommand(QWidget* menu, const char* name, const QString& caption,
                         void (Form1::*handler)());
     void placeBox(EntryBox& box, int top);
-    template <typename Handler>
-    void handle(Handler&& handler);
 
     Platform& platform_;
     std::filesystem::path dataFile_;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "fakes/fake_platform.h"
+#include "forms/fatal_error_guard.h"
 #include "forms/scale.h"
 #include "mainwindow/entry_box.h"
 #include "mainwindow/form1.h"
@@ -28,7 +29,7 @@ struct LoadedForm {
         platform = std::make_unique<Platform>(
             Platform{*services.codec, files, processes, *services.registry, windowSystem});
         form = std::make_unique<Form1>(*platform, file);
-        form->Form_Load();
+        guarded(windowSystem, [this] { form->Form_Load(); });
     }
 
     EntryBox* box(int k) const { return form->Text1(k); }
@@ -142,7 +143,7 @@ private slots:
         fakes::FakeWindowSystem windows;
         Platform platform{*f.services.codec, f.files, f.processes, *f.services.registry, windows};
         Form1 form(platform, f.dir.filePath("data.txt").toStdString());
-        form.Form_Load();
+        guarded(windows, [&] { form.Form_Load(); });
         QCOMPARE(windows.placements.size(), std::size_t{1});
         QCOMPARE(windows.events, (std::vector<std::string>{"message", "end"}));
         QCOMPARE(windows.exitCodes, std::vector<int>{53});

@@ -29,7 +29,7 @@ TEST(FatalErrorGuard, WhateverEscapesAHandlerIsReportedAndEndsTheProgram) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fakes::FakeWindowSystem windows;
-        guarded(windows, c.handler);
+        guard(windows, c.handler)();
         EXPECT_EQ(windows.events, (std::vector<std::string>{"message", "end"}));
         EXPECT_EQ(windows.exitCodes, std::vector<int>{c.exitCode});
         ASSERT_EQ(windows.messages.size(), 1u);
