@@ -6,3 +6,5 @@ target_sources(quillo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/posix_file_system.cpp
     ${CMAKE_CURRENT_LIST_DIR}/xdg_processes.cpp
 )
+# Qt places the window and shows the message boxes.
+set(quillo_window_system_source ${CMAKE_CURRENT_LIST_DIR}/../qt/make_window_system.cpp)
