@@ -1,7 +1,7 @@
+// Form names (Form1, Text1, re_Click, ...) on purpose: see docs/DEVELOPERS.md.
 #pragma once
 
 #include <QDialog>
-#include <array>
 
 #include "platform/platform.h"
 

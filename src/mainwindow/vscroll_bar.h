@@ -15,6 +15,9 @@ class VScrollBar : public QScrollBar {
 public:
     explicit VScrollBar(QWidget* parent);
 
+    // The form's Max, Min and Value, not Qt's maximum(), minimum() and
+    // value(): Qt's range always runs forward from 0, so with Max below Min
+    // Value() is Min minus value().
     void setMax(std::int16_t max);
     void setMin(std::int16_t min);
     std::int16_t Max() const { return max_; }
