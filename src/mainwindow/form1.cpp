@@ -21,7 +21,6 @@ namespace {
 
 const QColor kBoxBackground(0xC0, 0xFF, 0xFF);  // &H00FFFFC0&
 const QColor kBoxText(0x00, 0x00, 0xC0);        // &H00C00000&
-constexpr char16_t kEditorPath[] = u"C:\\WINDOWS\\NOTEPAD.EXE";
 
 QString qs(const std::u16string& text) {
     return QString::fromStdU16String(text);
@@ -164,10 +163,7 @@ void Form1::re_Click() {
 void Form1::edit_Click() {
     // The editor opens the data file of the program's own directory; the user
     // starts the program again to see the changes.
-    std::u16string directory = platform_.files.programDirectory();
-    const std::u16string commandLine =
-        std::u16string(kEditorPath) + u" " + directory + u"\\data.txt";
-    platform_.processes.start(commandLine, kShowNormal);
+    platform_.processes.editDataFile(platform_.files.programDirectory());
     platform_.windows.endProgram(0);
 }
 

@@ -45,18 +45,16 @@ public:
     std::vector<std::string> events;  // "message", "end", in order
 };
 
-// Records the command lines it is asked to start; fails them when told to.
+// Records what it is asked to start; fails it when told to.
 class FakeProcesses : public Processes {
 public:
     struct Started {
-        std::u16string commandLine;  // or the program, when exactly that was asked for
+        std::u16string target;  // the program, or the directory whose data file is edited
         int windowStyle;
         bool exactProgram = false;
     };
 
-    void start(const std::u16string& commandLine, int windowStyle) override {
-        record({commandLine, windowStyle});
-    }
+    void editDataFile(const std::u16string& directory) override { record({directory, 0}); }
     void startProgram(const std::u16string& program, int windowStyle) override {
         record({program, windowStyle, true});
     }

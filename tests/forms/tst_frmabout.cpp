@@ -182,7 +182,7 @@ private slots:
         QVERIFY(about.windows.exitCodes.empty());
         if (registered) {
             QCOMPARE(about.processes.started.size(), std::size_t{1});
-            QVERIFY(about.processes.started[0].commandLine == u"C:\\Tools\\msinfo32.exe");
+            QVERIFY(about.processes.started[0].target == u"C:\\Tools\\msinfo32.exe");
             QVERIFY(about.windows.messages.empty());
         } else {
             QVERIFY(about.processes.attempts.empty());

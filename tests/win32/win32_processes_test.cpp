@@ -82,6 +82,19 @@ TEST_F(Win32ProcessesTest, CommandLineAndWindowStyleReachTheProgramUnchanged) {
     }
 }
 
+TEST(Win32Processes, EditorIsNotepadOnTheDataFileUnquoted) {
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"C:\\Quillo", u"C:\\WINDOWS\\NOTEPAD.EXE C:\\Quillo\\data.txt"},
+        {u"C:\\Program Files\\My Tools",
+         u"C:\\WINDOWS\\NOTEPAD.EXE C:\\Program Files\\My Tools\\data.txt"},
+        {u"C:\\", u"C:\\WINDOWS\\NOTEPAD.EXE C:\\\\data.txt"},
+        {u"D:\\工具", u"C:\\WINDOWS\\NOTEPAD.EXE D:\\工具\\data.txt"},
+    };
+    for (const auto& [directory, commandLine] : cases) {
+        EXPECT_EQ(editorCommandLine(directory), commandLine) << toUtf8(directory);
+    }
+}
+
 TEST_F(Win32ProcessesTest, ShellSeparatorsStartNothingElse) {
     // Through a shell, each & would start the helper once more.
     const std::u16string program = helperIn(u"plain");

@@ -9,6 +9,14 @@
 
 namespace quillo {
 
+std::u16string editorCommandLine(const std::u16string& directory) {
+    return u"C:\\WINDOWS\\NOTEPAD.EXE " + directory + u"\\data.txt";
+}
+
+void Win32Processes::editDataFile(const std::u16string& directory) {
+    start(editorCommandLine(directory), kShowNormal);
+}
+
 void Win32Processes::start(const std::u16string& commandLine, int windowStyle) {
     create({}, commandLine, windowStyle);
 }
