@@ -27,6 +27,7 @@ public:
 
     void placeTopmost(NativeWindow window, ScreenRect outer) override {
         placements.push_back({window, outer});
+        events.push_back("place");
     }
     void setOuterHeight(NativeWindow, int height) override { outerHeights.push_back(height); }
     void showMessage(const std::u16string& title, const std::u16string& text) override {
@@ -42,7 +43,7 @@ public:
     std::vector<int> outerHeights;
     std::vector<Message> messages;
     std::vector<int> exitCodes;
-    std::vector<std::string> events;  // "message", "end", in order
+    std::vector<std::string> events;  // "place", "message", "end", in order
 };
 
 // Records what it is asked to start; fails it when told to.
