@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/processes.h"
-#include "platform/win32/win32_text_codec.h"
 
 namespace quillo {
 
@@ -9,7 +8,7 @@ namespace quillo {
 // takes the rest of its command line as one file name, spaces and all.
 std::u16string editorCommandLine(const std::u16string& directory);
 
-// CreateProcessA with the command line as given. No shell reads it, so &, |, ^
+// CreateProcessW with the command line as given. No shell reads it, so &, |, ^
 // and % in a path are plain characters; the window style reaches the new
 // program's first window through STARTUPINFO.
 class Win32Processes : public Processes {
@@ -21,8 +20,6 @@ public:
 
 private:
     void create(const std::u16string& program, const std::u16string& commandLine, int windowStyle);
-
-    Win32TextCodec codec_;
 };
 
 }  // namespace quillo
