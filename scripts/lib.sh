@@ -1,4 +1,6 @@
-# Shared by the project's scripts: installs Debian packages only when missing.
+# Shared by the project's scripts: the packages they need and how to install
+# them when missing, the build of a folder, the configuration of the Windows
+# build, and the clean-up of what a script started when it exits (on_exit).
 
 # Packages that building, running and testing on Linux need.
 QUILLO_PACKAGES=(
@@ -37,6 +39,15 @@ build() {
         cmake -S "$QUILLO_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     fi
     cmake --build "$dir"
+}
+
+# on_exit COMMAND: runs COMMAND when the script exits, however it exits, and
+# before those registered earlier (a Wine server goes before its X server).
+# The one EXIT trap: scripts register here instead of setting their own.
+quillo_on_exit=()
+on_exit() {
+    quillo_on_exit=("$1" ${quillo_on_exit[@]+"${quillo_on_exit[@]}"})
+    trap 'for quillo_command in "${quillo_on_exit[@]}"; do eval "$quillo_command" || true; done' EXIT
 }
 
 QUILLO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

@@ -30,6 +30,6 @@ wine_prefix() {
     # from an earlier run goes first: its programs may be on another display.
     wineserver -k >/dev/null 2>&1 || true
     wineserver -p >/dev/null 2>&1
-    trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+    on_exit 'wineserver -k >/dev/null 2>&1'
     wine cmd /c exit 0 >/dev/null 2>&1  # creates the prefix on the first run
 }

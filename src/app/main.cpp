@@ -40,6 +40,6 @@ int main(int argc, char* argv[]) {
                               *services.registry, *windows};
 
     quillo::Form1 form(platform);
-    form.Form_Load();
+    quillo::guarded(platform.windows, [&] { form.Form_Load(); });
     return QApplication::exec();
 }

@@ -23,12 +23,11 @@ std::string describe(ErrorNumber number) {
 RunError::RunError(ErrorNumber number, std::string concerns)
     : std::runtime_error(describe(number) + (concerns.empty() ? "" : ": " + concerns)),
       number_(number),
-      description_(describe(number)),
       concerns_(std::move(concerns)) {}
 
 std::string RunError::report() const {
     std::string text = "运行时错误 '" + std::to_string(static_cast<int>(number_)) + "':\n\n";
-    text += description_;
+    text += describe(number_);
     if (!concerns_.empty()) text += "\n" + concerns_;
     return text;
 }

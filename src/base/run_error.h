@@ -22,8 +22,6 @@ public:
     RunError(ErrorNumber number, std::string concerns);
 
     ErrorNumber number() const { return number_; }
-    // The standard description of the number, in Chinese, UTF-8.
-    const std::string& description() const { return description_; }
     // What the error is about, UTF-8; may be empty.
     const std::string& concerns() const { return concerns_; }
     // The text of the fatal-error message box, UTF-8.
@@ -31,7 +29,6 @@ public:
 
 private:
     ErrorNumber number_;
-    std::string description_;
     std::string concerns_;
 };
 

@@ -1,3 +1,4 @@
+// Form names (Form1, Text1, re_Click, ...) on purpose: see docs/DEVELOPERS.md.
 #pragma once
 
 #include <QDialog>

@@ -53,13 +53,13 @@ frmAbout::frmAbout(Platform& platform, QWidget* parent) : QDialog(parent), platf
     placeInTwips(*cmdOK_, 1200, 2760, 1500, 345);
     cmdOK_->setDefault(true);
     connect(cmdOK_, &QPushButton::clicked, this,
-            [this] { guarded(platform_.windows, [this] { cmdOK_Click(); }); });
+            guard(platform_.windows, [this] { cmdOK_Click(); }));
 
     cmdSysInfo_ = new QPushButton(QStringLiteral("系统信息(&S)..."), this);
     cmdSysInfo_->setObjectName(QStringLiteral("cmdSysInfo"));
     placeInTwips(*cmdSysInfo_, 1200, 2280, 1485, 345);
     connect(cmdSysInfo_, &QPushButton::clicked, this,
-            [this] { guarded(platform_.windows, [this] { cmdSysInfo_Click(); }); });
+            guard(platform_.windows, [this] { cmdSysInfo_Click(); }));
 
     lblDisclaimer_ = addLabel("lblDisclaimer", QStringLiteral("免费软件"), 1560, 1800, 735, 285);
     setTextColor(*lblDisclaimer_, kBlack);
@@ -82,8 +82,8 @@ frmAbout::frmAbout(Platform& platform, QWidget* parent) : QDialog(parent), platf
 
     // The white line is wider and lies under the grey one, showing only below
     // it: together they look cut into the dialog.
-    Line1_[0] = makeLine(this, kWhite, 2);
-    Line1_[1] = makeLine(this, kGrey, 1);
+    makeLine(this, kWhite, 2);
+    makeLine(this, kGrey, 1);
 
     setTabOrder(cmdOK_, cmdSysInfo_);
     cmdOK_->setFocus();

@@ -1,7 +1,7 @@
+// Form names (Form1, Text1, re_Click, ...) on purpose: see docs/DEVELOPERS.md.
 #pragma once
 
 #include <QDialog>
-#include <array>
 
 #include "platform/platform.h"
 
@@ -29,7 +29,6 @@ public:
     QLabel* lblDescription() const { return lblDescription_; }
     QLabel* Label1() const { return Label1_; }
     QLabel* Label2() const { return Label2_; }
-    QWidget* Line1(int Index) const { return Line1_.at(static_cast<std::size_t>(Index)); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -47,7 +46,6 @@ private:
     QLabel* lblDescription_;
     QLabel* Label1_;
     QLabel* Label2_;
-    std::array<QWidget*, 2> Line1_;
 };
 
 }  // namespace quillo

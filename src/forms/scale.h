@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-
 namespace quillo {
 
 // The main window places its controls in units of its own: one horizontal unit

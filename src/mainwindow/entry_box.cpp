@@ -8,16 +8,19 @@
 namespace quillo {
 
 namespace {
+
 constexpr int kEffectCopy = 1;
 constexpr int kEffectMove = 2;
-}  // namespace
 
+// The drop actions a drag offers for the allowed-effects word.
 Qt::DropActions dropActionsFor(int allowedEffects) {
     Qt::DropActions actions;
     if (allowedEffects & kEffectCopy) actions |= Qt::CopyAction;
     if (allowedEffects & kEffectMove) actions |= Qt::MoveAction;
     return actions;
 }
+
+}  // namespace
 
 EntryBox::EntryBox(int index, QWidget* parent) : QLineEdit(parent), index_(index) {
     setMouseTracking(true);

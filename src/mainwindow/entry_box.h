@@ -14,8 +14,6 @@ class EntryBox : public QLineEdit {
 public:
     EntryBox(int index, QWidget* parent);
 
-    int index() const { return index_; }
-
     // Copies the template's size, left edge, colours and settings (but not its
     // hidden state) into a new element of the array.
     static EntryBox* createFrom(const EntryBox& templateBox, int index);
@@ -45,8 +43,5 @@ private:
     bool leftPressed_ = false;
     QPoint pressPos_;
 };
-
-// The drop actions a drag offers for the allowed-effects word.
-Qt::DropActions dropActionsFor(int allowedEffects);
 
 }  // namespace quillo

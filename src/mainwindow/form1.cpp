@@ -21,7 +21,6 @@ namespace {
 
 const QColor kBoxBackground(0xC0, 0xFF, 0xFF);  // &H00FFFFC0&
 const QColor kBoxText(0x00, 0x00, 0xC0);        // &H00C00000&
-constexpr char16_t kEditorPath[] = u"C:\\WINDOWS\\NOTEPAD.EXE";
 
 QString qs(const std::u16string& text) {
     return QString::fromStdU16String(text);
@@ -42,10 +41,10 @@ Form1::Form1(Platform& platform, std::filesystem::path dataFile)
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint |
                    Qt::MSWindowsFixedSizeDialogHint);
 
-    client_ = new QWidget(this);
-    setCentralWidget(client_);
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
 
-    auto* templateBox = new EntryBox(0, client_);
+    auto* templateBox = new EntryBox(0, client);
     templateBox->hide();
     QPalette palette = templateBox->palette();
     palette.setColor(QPalette::Base, kBoxBackground);
@@ -58,9 +57,9 @@ Form1::Form1(Platform& platform, std::filesystem::path dataFile)
     templateBox->setFocusPolicy(Qt::ClickFocus);
     Text1_.push_back(templateBox);
 
-    VScroll1_ = new VScrollBar(client_);
+    VScroll1_ = new VScrollBar(client);
     connect(VScroll1_, &VScrollBar::Change, this,
-            [this] { handle([this] { VScroll1_Change(); }); });
+            guard(platform_.windows, [this] { VScroll1_Change(); }));
 
     createMenus();
 }
@@ -71,18 +70,13 @@ EntryBox* Form1::Text1(int index) const {
     return index >= 0 && index < Text1Count() ? Text1_[static_cast<std::size_t>(index)] : nullptr;
 }
 
-template <typename Handler>
-void Form1::handle(Handler&& handler) {
-    guarded(platform_.windows, std::forward<Handler>(handler));
-}
-
 QAction* Form1::addCommand(QWidget* menu, const char* name, const QString& caption,
                            void (Form1::*handler)()) {
     auto* action = new QAction(caption, menu);
     action->setObjectName(QString::fromLatin1(name));
     menu->addAction(action);
     connect(action, &QAction::triggered, this,
-            [this, handler] { handle([&] { (this->*handler)(); }); });
+            guard(platform_.windows, [this, handler] { (this->*handler)(); }));
     return action;
 }
 
@@ -108,30 +102,29 @@ void Form1::placeBox(EntryBox& box, int top) {
 }
 
 void Form1::Form_Load() {
-    handle([this] {
-        platform_.windows.placeTopmost(winId(),
-                                       {kWindowX, kWindowY, kWindowWidth, kInitialWindowHeight});
-        entryCount_ = 0;
-        placeBox(*Text1_[0], 0);
-        platform_.windows.setOuterHeight(winId(), twipsToPixels(kWindowHeightTwips));
-        setGeometryOf(*VScroll1_, kScrollBarRect);
+    platform_.windows.placeTopmost(winId(),
+                                   {kWindowX, kWindowY, kWindowWidth, kInitialWindowHeight});
+    entryCount_ = 0;
+    placeBox(*Text1_[0], 0);
+    platform_.windows.setOuterHeight(winId(), twipsToPixels(kWindowHeightTwips));
+    setGeometryOf(*VScroll1_, kScrollBarRect);
 
-        loadDataFile(platform_.files, platform_.codec, dataFile_, entryTable_, entryCount_);
+    loadDataFile(platform_.files, platform_.codec, dataFile_, entryTable_, entryCount_);
 
-        VScroll1_->setMax(scrollMax(entryCount_));
-        VScroll1_->setMin(0);
-        for (int loopIndex = 1; loopIndex <= entryCount_; ++loopIndex) {
-            EntryBox* box = EntryBox::createFrom(*Text1_[0], loopIndex);
-            box->onMouseMove = [this](int index) { handle([&] { Text1_MouseMove(index); }); };
-            box->onStartDrag = [this](int index, int& effects) {
-                handle([&] { Text1_OLEStartDrag(index, effects); });
-            };
-            Text1_.push_back(box);
-            box->setVisible(true);
-            placeBox(*box, boxTop(loopIndex, 0));
-            box->setText(qs(entryTable_[static_cast<std::size_t>(loopIndex)].title));
-        }
-    });
+    VScroll1_->setMax(scrollMax(entryCount_));
+    VScroll1_->setMin(0);
+    for (int loopIndex = 1; loopIndex <= entryCount_; ++loopIndex) {
+        EntryBox* box = EntryBox::createFrom(*Text1_[0], loopIndex);
+        box->onMouseMove =
+            guard<int>(platform_.windows, [this](int index) { Text1_MouseMove(index); });
+        box->onStartDrag = guard<int, int&>(platform_.windows, [this](int index, int& effects) {
+            Text1_OLEStartDrag(index, effects);
+        });
+        Text1_.push_back(box);
+        box->setVisible(true);
+        placeBox(*box, boxTop(loopIndex, 0));
+        box->setText(qs(entryTable_[static_cast<std::size_t>(loopIndex)].title));
+    }
 }
 
 void Form1::Text1_MouseMove(int Index) {
@@ -170,10 +163,7 @@ void Form1::re_Click() {
 void Form1::edit_Click() {
     // The editor opens the data file of the program's own directory; the user
     // starts the program again to see the changes.
-    std::u16string directory = platform_.files.programDirectory();
-    const std::u16string commandLine =
-        std::u16string(kEditorPath) + u" " + directory + u"\\data.txt";
-    platform_.processes.start(commandLine, kShowNormal);
+    platform_.processes.editDataFile(platform_.files.programDirectory());
     platform_.windows.endProgram(0);
 }
 

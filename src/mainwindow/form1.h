@@ -1,3 +1,4 @@
+// Form names (Form1, Text1, re_Click, ...) on purpose: see docs/DEVELOPERS.md.
 #pragma once
 
 #include <QMainWindow>
@@ -16,7 +17,8 @@ class EntryBox;
 class VScrollBar;
 
 // The main window: a narrow column of entry boxes that stays on top of all
-// other windows. Form_Load does all of the start-up work.
+// other windows. Form_Load does all of the start-up work; like every handler
+// it lets errors out, to the guard where it is called from.
 class Form1 : public QMainWindow {
     Q_OBJECT
 
@@ -40,7 +42,6 @@ public:
     EntryBox* Text1(int index) const;
     int Text1Count() const { return static_cast<int>(Text1_.size()); }
     VScrollBar* VScroll1() const { return VScroll1_; }
-    QWidget* client() const { return client_; }
 
     std::int16_t entryCount() const { return entryCount_; }
     const EntryTable& entryTable() const { return entryTable_; }
@@ -50,15 +51,12 @@ private:
     QAction* addCommand(QWidget* menu, const char* name, const QString& caption,
                         void (Form1::*handler)());
     void placeBox(EntryBox& box, int top);
-    template <typename Handler>
-    void handle(Handler&& handler);
 
     Platform& platform_;
     std::filesystem::path dataFile_;
     EntryTable entryTable_;
     std::int16_t entryCount_ = 0;
 
-    QWidget* client_;
     std::vector<EntryBox*> Text1_;  // element 0 is the hidden template
     VScrollBar* VScroll1_;
 };

@@ -6,8 +6,9 @@
 
 namespace quillo {
 
-// Layout of the window, in units unless named otherwise.
-inline constexpr int kWindowX = 668;  // screen pixels
+// Layout of the window. The frame's place and first size are in screen
+// pixels, its final height in twips, and the controls in the window's units.
+inline constexpr int kWindowX = 668;
 inline constexpr int kWindowY = 100;
 inline constexpr int kWindowWidth = 132;
 inline constexpr int kInitialWindowHeight = 136;

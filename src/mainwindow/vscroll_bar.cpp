@@ -27,10 +27,6 @@ void VScrollBar::applyRange() {
     setRange(0, std::abs(max_ - min_));
 }
 
-void VScrollBar::setFormValue(int value) {
-    setValue((value - min_) * direction());
-}
-
 int VScrollBar::Value() const {
     return min_ + direction() * value();
 }

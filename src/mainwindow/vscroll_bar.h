@@ -15,9 +15,11 @@ class VScrollBar : public QScrollBar {
 public:
     explicit VScrollBar(QWidget* parent);
 
+    // The form's Max, Min and Value, not Qt's maximum(), minimum() and
+    // value(): Qt's range always runs forward from 0, so with Max below Min
+    // Value() is Min minus value().
     void setMax(std::int16_t max);
     void setMin(std::int16_t min);
-    void setFormValue(int value);
     std::int16_t Max() const { return max_; }
     std::int16_t Min() const { return min_; }
     int Value() const;

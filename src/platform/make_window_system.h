@@ -6,8 +6,7 @@
 
 namespace quillo {
 
-// The window system of the platform the program was built for. Call it once
-// the application object exists: on Windows it depends on the Qt platform.
+// The window system of the platform the program was built for.
 std::unique_ptr<WindowSystem> makeWindowSystem();
 
 }  // namespace quillo

@@ -9,9 +9,10 @@ inline constexpr int kShowNormal = 1;
 class Processes {
 public:
     virtual ~Processes() = default;
-    // Starts a command line as a new process, never through a shell, and does not
-    // wait for it. Throws RunError 53 when it cannot be started.
-    virtual void start(const std::u16string& commandLine, int windowStyle) = 0;
+    // Opens data.txt of `directory` in the system's text editor, never
+    // through a shell, and does not wait for it. Throws RunError 53 when the
+    // editor cannot be started.
+    virtual void editDataFile(const std::u16string& directory) = 0;
     // Starts exactly the program file `program`, with no arguments: no part
     // of its path is tried as a program of its own, and no search path is
     // used. Throws RunError 53 when it cannot be started.

@@ -524,9 +524,12 @@ def case_menu_exit(args):
 
 # The program's directory is where its executable is, so each row runs a
 # copy of it from a directory named as the row says. A name that a shell
-# would take apart must reach the editor as one argument and start nothing.
+# would take apart must reach the editor as one argument and start nothing;
+# one in characters that code page 936 lacks must reach it whole.
 EDIT_CASES = {
     "plain": "程序 目录",
+    "korean": "run-한글",
+    "beyond-bmp": "run-𠀋",
     "shell-characters": "a; touch injected-semicolon; $(touch injected-dollar) "
                         "`touch injected-backtick` 'q' \"d\" | touch injected-pipe &",
 }

@@ -27,6 +27,7 @@ public:
 
     void placeTopmost(NativeWindow window, ScreenRect outer) override {
         placements.push_back({window, outer});
+        events.push_back("place");
     }
     void setOuterHeight(NativeWindow, int height) override { outerHeights.push_back(height); }
     void showMessage(const std::u16string& title, const std::u16string& text) override {
@@ -42,21 +43,19 @@ public:
     std::vector<int> outerHeights;
     std::vector<Message> messages;
     std::vector<int> exitCodes;
-    std::vector<std::string> events;  // "message", "end", in order
+    std::vector<std::string> events;  // "place", "message", "end", in order
 };
 
-// Records the command lines it is asked to start; fails them when told to.
+// Records what it is asked to start; fails it when told to.
 class FakeProcesses : public Processes {
 public:
     struct Started {
-        std::u16string commandLine;  // or the program, when exactly that was asked for
+        std::u16string target;  // the program, or the directory whose data file is edited
         int windowStyle;
         bool exactProgram = false;
     };
 
-    void start(const std::u16string& commandLine, int windowStyle) override {
-        record({commandLine, windowStyle});
-    }
+    void editDataFile(const std::u16string& directory) override { record({directory, 0}); }
     void startProgram(const std::u16string& program, int windowStyle) override {
         record({program, windowStyle, true});
     }

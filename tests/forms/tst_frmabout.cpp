@@ -18,9 +18,9 @@ namespace {
 struct About {
     About() { dialog = std::make_unique<frmAbout>(platform); }
 
-    void showActive() {
+    [[nodiscard]] bool showActive() {
         dialog->show();
-        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        return QTest::qWaitForWindowActive(dialog.get());
     }
 
     SystemServices services = makeSystemServices();
@@ -131,7 +131,7 @@ private slots:
 
     void tabOrderStartsAtOk() {
         About about;
-        about.showActive();
+        QVERIFY(about.showActive());
         QCOMPARE(QApplication::focusWidget(), about.dialog->cmdOK());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), about.dialog->cmdSysInfo());
@@ -148,7 +148,7 @@ private slots:
     void enterAndEscClose() {
         QFETCH(int, key);
         About about;
-        about.showActive();
+        QVERIFY(about.showActive());
         QSignalSpy accepted(about.dialog.get(), &QDialog::accepted);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
         QVERIFY(!about.dialog->isVisible());
@@ -158,7 +158,7 @@ private slots:
 
     void okClickCloses() {
         About about;
-        about.showActive();
+        QVERIFY(about.showActive());
         QTest::mouseClick(about.dialog->cmdOK(), Qt::LeftButton);
         QVERIFY(!about.dialog->isVisible());
     }
@@ -175,14 +175,14 @@ private slots:
             about.registry.set("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", kRegSz,
                                "C:\\Tools\\msinfo32.exe");
         }
-        about.showActive();
+        QVERIFY(about.showActive());
         QTest::mouseClick(about.dialog->cmdSysInfo(), Qt::LeftButton);
 
         QVERIFY(about.dialog->isVisible());
         QVERIFY(about.windows.exitCodes.empty());
         if (registered) {
             QCOMPARE(about.processes.started.size(), std::size_t{1});
-            QVERIFY(about.processes.started[0].commandLine == u"C:\\Tools\\msinfo32.exe");
+            QVERIFY(about.processes.started[0].target == u"C:\\Tools\\msinfo32.exe");
             QVERIFY(about.windows.messages.empty());
         } else {
             QVERIFY(about.processes.attempts.empty());

@@ -211,7 +211,7 @@ TEST(StartSysInfo, TriesBothLocationsInOrder) {
 
         std::vector<std::u16string> started;
         for (const auto& s : launch.processes.started) {
-            started.push_back(s.commandLine);
+            started.push_back(s.target);
             EXPECT_EQ(s.windowStyle, 1);
             EXPECT_TRUE(s.exactProgram) << "started as a command line, not as the program";
         }
@@ -240,7 +240,7 @@ TEST(StartSysInfo, StartThatFailsShowsTheMessageOnly) {
     launch.run();
 
     ASSERT_EQ(launch.processes.attempts.size(), 1u);
-    EXPECT_EQ(launch.processes.attempts[0].commandLine, u"C:\\gone\\msinfo32.exe");
+    EXPECT_EQ(launch.processes.attempts[0].target, u"C:\\gone\\msinfo32.exe");
     ASSERT_EQ(launch.windows.messages.size(), 1u);
     EXPECT_EQ(launch.windows.messages[0].text, u"此时系统信息不可用");
     EXPECT_TRUE(launch.windows.exitCodes.empty());

@@ -54,6 +54,9 @@ TEST_F(Win32ProcessesTest, CommandLineAndWindowStyleReachTheProgramUnchanged) {
         {"folder of that kind, then an argument", u"x & y ^ %TEMP%", u"C:\\dir name\\data.txt",
          kShowNormal},
         {"Chinese folder in the ANSI code page", u"程序 目录", u"C:\\数据\\data.txt", kShowNormal},
+        {"Korean folder, which code page 936 lacks", u"run-한글", u"C:\\한글\\data.txt",
+         kShowNormal},
+        {"a character beyond the BMP", u"run-𠀋", u"C:\\𠀋\\data.txt", kShowNormal},
         {"another window style passes as given", u"plain", u"", 7},
     };
     for (const Case& c : cases) {
@@ -79,6 +82,30 @@ TEST_F(Win32ProcessesTest, CommandLineAndWindowStyleReachTheProgramUnchanged) {
         EXPECT_EQ(fields[1], std::to_string(c.windowStyle));
         EXPECT_EQ(fields[2], toUtf8((dir_ / c.folder).u16string()));
         EXPECT_TRUE(testing::removeOnceReleased(dir_ / c.folder));
+    }
+}
+
+TEST(Win32Processes, EditorIsNotepadOnTheDataFileUnquoted) {
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"C:\\Quillo", u"C:\\WINDOWS\\NOTEPAD.EXE C:\\Quillo\\data.txt"},
+        {u"C:\\Program Files\\My Tools",
+         u"C:\\WINDOWS\\NOTEPAD.EXE C:\\Program Files\\My Tools\\data.txt"},
+        {u"C:\\", u"C:\\WINDOWS\\NOTEPAD.EXE C:\\\\data.txt"},
+        {u"D:\\工具", u"C:\\WINDOWS\\NOTEPAD.EXE D:\\工具\\data.txt"},
+    };
+    for (const auto& [directory, commandLine] : cases) {
+        EXPECT_EQ(editorCommandLine(directory), commandLine) << toUtf8(directory);
+    }
+}
+
+TEST_F(Win32ProcessesTest, AProgramInAFolderThatTheAnsiCodePageLacksStarts) {
+    for (const std::u16string folder : {u"run-한글", u"run-𠀋"}) {
+        std::filesystem::remove(record_);
+        Win32Processes().startProgram(helperIn(folder), kShowNormal);
+        const auto lines = testing::waitForLines(record_, 1, 10s);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(testing::splitTabs(lines[0]).at(2), toUtf8((dir_ / folder).u16string()));
+        EXPECT_TRUE(testing::removeOnceReleased(dir_ / folder));
     }
 }
 

@@ -7,15 +7,13 @@
 
 namespace quillo {
 
-// How a Windows command line is started here: the fixed editor path stands for
-// the desktop's text editor (xdg-open) on the file that follows it, with its
-// last backslash read as '/'; any other command line names a program to run
-// with no arguments.
-std::vector<std::string> posixArgvFor(const std::u16string& commandLine);
+// The desktop's opener (xdg-open) on `directory`'s data.txt, as one argument.
+std::vector<std::string> editorArgv(const std::u16string& directory);
 
+// Programs start with posix_spawn, never through a shell.
 class XdgProcesses : public Processes {
 public:
-    void start(const std::u16string& commandLine, int windowStyle) override;
+    void editDataFile(const std::u16string& directory) override;
     void startProgram(const std::u16string& program, int windowStyle) override;
 };
 

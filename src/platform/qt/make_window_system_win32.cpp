@@ -1,4 +1,3 @@
-#include <QGuiApplication>
 #include <QWidget>
 
 #include "platform/make_window_system.h"
@@ -28,12 +27,10 @@ private:
 
 }  // namespace
 
+// quillo.exe links only Qt's Windows platform plugin, so its windows are
+// always native ones. (The window tests, on the offscreen plugin, use
+// QtWindowSystem itself.)
 std::unique_ptr<WindowSystem> makeWindowSystem() {
-    // Only the Windows platform plugin makes native windows; on another (the
-    // offscreen one of the window tests, say) Qt places the window itself.
-    if (QGuiApplication::platformName() != QLatin1String("windows")) {
-        return std::make_unique<QtWindowSystem>();
-    }
     return std::make_unique<QtWin32WindowSystem>();
 }
 

@@ -2,12 +2,20 @@
 
 #include <windows.h>
 
-#include <vector>
+#include <string>
 
 #include "base/run_error.h"
 #include "base/unicode.h"
 
 namespace quillo {
+
+std::u16string editorCommandLine(const std::u16string& directory) {
+    return u"C:\\WINDOWS\\NOTEPAD.EXE " + directory + u"\\data.txt";
+}
+
+void Win32Processes::editDataFile(const std::u16string& directory) {
+    start(editorCommandLine(directory), kShowNormal);
+}
 
 void Win32Processes::start(const std::u16string& commandLine, int windowStyle) {
     create({}, commandLine, windowStyle);
@@ -23,20 +31,20 @@ void Win32Processes::startProgram(const std::u16string& program, int windowStyle
 
 void Win32Processes::create(const std::u16string& program, const std::u16string& commandLine,
                             int windowStyle) {
-    const std::string application = codec_.encodeAnsi(program);
-    const std::string command = codec_.encodeAnsi(commandLine);
-    // CreateProcessA may write into the command line it is given.
-    std::vector<char> buffer(command.begin(), command.end());
-    buffer.push_back('\0');
+    // In UTF-16, so that a folder named in characters the ANSI code page
+    // lacks (Korean under code page 936, say) reaches the program whole.
+    const std::wstring application(program.begin(), program.end());
+    // CreateProcessW may write into the command line it is given.
+    std::wstring command(commandLine.begin(), commandLine.end());
 
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(windowStyle);
     PROCESS_INFORMATION process{};
     if (command.empty() ||
-        !CreateProcessA(application.empty() ? nullptr : application.c_str(), buffer.data(), nullptr,
-                        nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        !CreateProcessW(application.empty() ? nullptr : application.c_str(), command.data(),
+                        nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         throw RunError(ErrorNumber::FileNotFound, toUtf8(program.empty() ? commandLine : program));
     }
     // The program does not wait for what it starts.

@@ -1,22 +1,25 @@
 #pragma once
 
 #include "platform/processes.h"
-#include "platform/win32/win32_text_codec.h"
 
 namespace quillo {
 
-// CreateProcessA with the command line as given. No shell reads it, so &, |, ^
+// Notepad by its fixed path on `directory`'s data.txt, unquoted: Notepad
+// takes the rest of its command line as one file name, spaces and all.
+std::u16string editorCommandLine(const std::u16string& directory);
+
+// CreateProcessW with the command line as given. No shell reads it, so &, |, ^
 // and % in a path are plain characters; the window style reaches the new
 // program's first window through STARTUPINFO.
 class Win32Processes : public Processes {
 public:
-    void start(const std::u16string& commandLine, int windowStyle) override;
+    void editDataFile(const std::u16string& directory) override;
     void startProgram(const std::u16string& program, int windowStyle) override;
+    // Starts the command line as it is; the editor's start goes through here.
+    void start(const std::u16string& commandLine, int windowStyle);
 
 private:
     void create(const std::u16string& program, const std::u16string& commandLine, int windowStyle);
-
-    Win32TextCodec codec_;
 };
 
 }  // namespace quillo
