@@ -149,6 +149,24 @@ std::u16string decodeUtf16(std::string_view bytes, Endian order) {
     return out;
 }
 
+bool mayRunRightToLeft(std::u16string_view text) {
+    const auto within = [](char16_t unit, char16_t first, char16_t last) {
+        return static_cast<char16_t>(unit - first) <= static_cast<char16_t>(last - first);
+    };
+    for (const char16_t unit : text) {
+        // Hebrew to Arabic Extended-A; the marks, embeddings and isolates; the
+        // Hebrew and Arabic presentation forms; and, by their lead surrogates,
+        // U+10800-U+10FFF and U+1E800-U+1EFFF, where the other such scripts are.
+        if (within(unit, 0x0590, 0x08FF) || within(unit, 0x200E, 0x200F) ||
+            within(unit, 0x202A, 0x202E) || within(unit, 0x2066, 0x2069) ||
+            within(unit, 0xFB1D, 0xFDFF) || within(unit, 0xFE70, 0xFEFF) ||
+            within(unit, 0xD802, 0xD803) || within(unit, 0xD83A, 0xD83B)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string toUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());

@@ -22,6 +22,12 @@ enum class Endian { Little, Big };
 // at the end, each become U+FFFD.
 std::u16string decodeUtf16(std::string_view bytes, Endian order);
 
+// Whether the text holds a character that bidirectional layout may move or
+// that may turn the direction of the line: a right-to-left letter (Hebrew,
+// Arabic and the scripts near them) or a directional mark, embedding or
+// isolate. Text without any reads left to right, each character in place.
+bool mayRunRightToLeft(std::u16string_view text);
+
 // A lone surrogate becomes U+FFFD.
 std::string toUtf8(std::u16string_view text);
 
