@@ -154,6 +154,8 @@ bool mayRunRightToLeft(std::u16string_view text) {
         return static_cast<char16_t>(unit - first) <= static_cast<char16_t>(last - first);
     };
     for (const char16_t unit : text) {
+        // Most text is Latin or CJK, below all of them or between them.
+        if (unit < 0x0590 || within(unit, 0x2070, 0xD7FF)) continue;
         // Hebrew to Arabic Extended-A; the marks, embeddings and isolates; the
         // Hebrew and Arabic presentation forms; and, by their lead surrogates,
         // U+10800-U+10FFF and U+1E800-U+1EFFF, where the other such scripts are.

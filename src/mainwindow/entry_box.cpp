@@ -71,10 +71,14 @@ void EntryBox::showTitle(const QString& title) {
     setShownText(title, static_cast<int>(std::ceil(width)) + 2);
 }
 
-QString EntryBox::beginningWiderThan(QStringView content, int width, int& textWidth) const {
+QString EntryBox::beginningWiderThan(QStringView content, int width, int& textWidth) {
     textWidth = kUnknownWidth;
-    const std::u16string_view units(content.utf16(), static_cast<std::size_t>(content.size()));
-    if (mayRunRightToLeft(units)) return content.toString();
+    if (content.utf16() != checked_.utf16() || content.size() != checked_.size()) {
+        const std::u16string_view units(content.utf16(), static_cast<std::size_t>(content.size()));
+        checked_ = content;
+        checkedMayReorder_ = mayRunRightToLeft(units);
+    }
+    if (checkedMayReorder_) return content.toString();
     const QFontMetricsF metrics(font());
     for (qsizetype length = 64;; length *= 2) {
         if (length < content.size() && content[length - 1].isHighSurrogate()) ++length;

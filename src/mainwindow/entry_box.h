@@ -75,7 +75,7 @@ private:
     void copyContent(QClipboard::Mode mode) const;
     // The shortest beginning of `content` wider than `width`, and its width;
     // the whole content when none is, or when its layout might reorder it.
-    QString beginningWiderThan(QStringView content, int width, int& textWidth) const;
+    QString beginningWiderThan(QStringView content, int width, int& textWidth);
 
     int index_;
     bool leftPressed_ = false;
@@ -85,6 +85,9 @@ private:
     bool showsContent_ = false;    // the text is content_ or its beginning, untouched
     bool holdsBeginning_ = false;  // the text is only the beginning of content_
     bool settingText_ = false;
+    // The table never changes: whether a content may be reordered is found once.
+    QStringView checked_;
+    bool checkedMayReorder_ = false;
     // QLineEdit scrolls its text at each paint, from where it was scrolled,
     // never further than the text is wide: these bound that offset in pixels.
     int shownWidth_ = 0;   // the text now in the box
