@@ -16,6 +16,13 @@ std::u16string decodeUtf8(std::string_view bytes);
 // pass halves the work on the usual file, which is UTF-8.
 bool decodeStrictUtf8(std::string_view bytes, std::u16string& text);
 
+// The UTF-16 length of valid UTF-8.
+std::size_t utf16Length(std::string_view validUtf8);
+
+// Decodes UTF-8 already found valid (isValidUtf8), `units` long in UTF-16
+// (utf16Length), into `text`.
+void decodeValidUtf8(std::string_view validUtf8, std::size_t units, std::u16string& text);
+
 enum class Endian { Little, Big };
 
 // UTF-16 bytes in the given order. An unpaired surrogate, and an odd byte

@@ -31,6 +31,11 @@ std::u16string decodeDataFile(std::string_view bytes, const TextCodec& codec);
 // RunError 7 at an entry line longer than a title and a content may be.
 void loadEntries(std::u16string_view text, EntryTable& table, std::int16_t& entryCount);
 
+// Decodes the bytes of a data file (as decodeDataFile does) and loads them
+// into the table (as loadEntries does).
+void loadDataBytes(std::string_view bytes, const TextCodec& codec, EntryTable& table,
+                   std::int16_t& entryCount);
+
 // Reads, decodes and loads `path` into the table.
 void loadDataFile(const FileSystem& files, const TextCodec& codec,
                   const std::filesystem::path& path, EntryTable& table, std::int16_t& entryCount);

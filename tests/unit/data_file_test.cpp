@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,12 +20,6 @@ struct Loaded {
     EntryTable table;
 };
 
-Loaded loadText(std::u16string_view text) {
-    Loaded loaded;
-    loadEntries(text, loaded.table, loaded.entryCount);
-    return loaded;
-}
-
 using Pairs = std::vector<std::pair<std::u16string, std::u16string>>;
 
 Pairs entriesOf(const Loaded& loaded) {
@@ -33,6 +28,31 @@ Pairs entriesOf(const Loaded& loaded) {
         pairs.emplace_back(loaded.table[i].title, loaded.table[i].content);
     }
     return pairs;
+}
+
+// Loads the text, and the same text as UTF-8 bytes, which are split before
+// they are decoded: both give the same table, or the same error.
+Loaded loadText(std::u16string_view text) {
+    const SystemServices services = makeSystemServices();
+    Loaded fromText;
+    Loaded fromBytes;
+    std::optional<RunError> textError;
+    try {
+        loadEntries(text, fromText.table, fromText.entryCount);
+    } catch (const RunError& error) {
+        textError = error;
+    }
+    try {
+        loadDataBytes(toUtf8(text), *services.codec, fromBytes.table, fromBytes.entryCount);
+        EXPECT_FALSE(textError) << "only the text fails";
+    } catch (const RunError& error) {
+        EXPECT_TRUE(textError && textError->number() == error.number() &&
+                    textError->concerns() == error.concerns())
+            << error.concerns();
+    }
+    if (textError) throw *textError;
+    EXPECT_EQ(entriesOf(fromBytes), entriesOf(fromText));
+    return fromText;
 }
 
 struct LineCase {
@@ -95,7 +115,7 @@ TEST(LoadEntries, The146thEntryLineIsError9NamingTheLine) {
 }
 
 TEST(LoadEntries, AnEntryLongerThanABoxCanTakeIsError7NamingTheLine) {
-    const std::u16string atLimit = u"t=" + std::u16string(kMaxEntryLength - 1, u'x');
+    const std::u16string atLimit = u"t=" + std::u16string(kMaxEntryLength - 1, u'中');
     EXPECT_EQ(loadText(u"free\r\n" + atLimit + u"\r\n").entryCount, 1);
     // A line without a sign is never stored, however long.
     EXPECT_EQ(loadText(std::u16string(2 * kMaxEntryLength, u'x')).entryCount, 0);
