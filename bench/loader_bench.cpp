@@ -96,7 +96,7 @@ void decodeAndLoad(benchmark::State& state, const std::string& bytes, int expect
     for (auto _ : state) {
         auto table = std::make_unique<EntryTable>();
         std::int16_t entryCount = 0;
-        quillo::loadEntries(quillo::decodeDataFile(bytes, codec), *table, entryCount);
+        quillo::loadDataBytes(bytes, codec, *table, entryCount);
         if (entryCount != expectedEntries) state.SkipWithError("wrong number of entries");
         benchmark::DoNotOptimize(table->data());
     }
