@@ -1,5 +1,8 @@
 #include "store/data_file.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <system_error>
 
 #include "base/run_error.h"
@@ -52,6 +55,22 @@ std::u16string decodeDataFile(std::string_view bytes, const TextCodec& codec) {
 
 namespace {
 
+// Throws RunError 9 at an entry line after the 145th, and RunError 7 at one
+// of `units` UTF-16 units that is longer than a title and a content may be.
+void admitEntry(std::size_t lineNumber, std::int16_t entryCount, std::size_t units) {
+    if (entryCount >= kMaxEntries) {
+        throw RunError(ErrorNumber::SubscriptOutOfRange,
+                       "data.txt 第 " + std::to_string(lineNumber) + " 行：最多只能有 " +
+                           std::to_string(kMaxEntries) + " 个条目");
+    }
+    if (units - 1 > kMaxEntryLength) {
+        throw RunError(ErrorNumber::OutOfMemory, "data.txt 第 " + std::to_string(lineNumber) +
+                                                     " 行：条目长 " + std::to_string(units - 1) +
+                                                     " 个字符，最多 " +
+                                                     std::to_string(kMaxEntryLength) + " 个");
+    }
+}
+
 // Splits the text (UTF-16 units, or UTF-8 bytes, whose CR and '=' never stand
 // inside a longer character) into lines and stores each title=content line
 // through `store(title, content, units)`, where `units = unitsOf(line)` is
@@ -77,19 +96,8 @@ void splitEntries(std::basic_string_view<Char> text, std::int16_t& entryCount, U
 
         const std::size_t sign = lineBuffer.find(Char('='));
         if (sign == View::npos) continue;
-        if (entryCount >= kMaxEntries) {
-            throw RunError(ErrorNumber::SubscriptOutOfRange,
-                           "data.txt 第 " + std::to_string(lineNumber) + " 行：最多只能有 " +
-                               std::to_string(kMaxEntries) + " 个条目");
-        }
         const std::size_t units = unitsOf(lineBuffer);
-        const std::size_t length = units - 1;
-        if (length > kMaxEntryLength) {
-            throw RunError(ErrorNumber::OutOfMemory, "data.txt 第 " + std::to_string(lineNumber) +
-                                                         " 行：条目长 " + std::to_string(length) +
-                                                         " 个字符，最多 " +
-                                                         std::to_string(kMaxEntryLength) + " 个");
-        }
+        admitEntry(lineNumber, entryCount, units);
         ++entryCount;
         store(lineBuffer.substr(0, sign), lineBuffer.substr(sign + 1), units);
     }
@@ -126,9 +134,164 @@ void loadDataBytes(std::string_view bytes, const TextCodec& codec, EntryTable& t
                  });
 }
 
+namespace {
+
+std::size_t sequenceLength(std::uint8_t lead) {
+    return lead >= 0xF8 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+}
+
+// Whether bytes that arrive in pieces are strict UTF-8 without a byte-order
+// mark; a character may be cut between two pieces.
+class Utf8Check {
+public:
+    void feed(std::string_view piece) {
+        if (!valid_) return;
+        if (seen_ < 3) {
+            const std::size_t take = std::min<std::size_t>(3 - seen_, piece.size());
+            start_.append(piece.substr(0, take));
+            seen_ += take;
+            if (start_ == "\xEF\xBB\xBF") valid_ = false;
+        }
+        std::size_t pos = 0;
+        if (!cut_.empty()) {
+            const std::size_t length = sequenceLength(static_cast<std::uint8_t>(cut_[0]));
+            pos = std::min(length - cut_.size(), piece.size());
+            cut_.append(piece.substr(0, pos));
+            if (cut_.size() < length) return;
+            valid_ = valid_ && isValidUtf8(cut_);
+            cut_.clear();
+        }
+        // A character begun in the last three bytes may go on in the next piece.
+        std::size_t end = piece.size();
+        for (std::size_t back = 1; back <= 3 && back <= piece.size() - pos; ++back) {
+            const auto byte = static_cast<std::uint8_t>(piece[piece.size() - back]);
+            if ((byte & 0xC0) == 0x80) continue;
+            if (sequenceLength(byte) > back) end = piece.size() - back;
+            break;
+        }
+        valid_ = valid_ && isValidUtf8(piece.substr(pos, end - pos));
+        cut_.assign(piece.substr(end));
+    }
+    bool valid() const { return valid_ && cut_.empty(); }
+
+private:
+    bool valid_ = true;
+    std::size_t seen_ = 0;
+    std::string start_;  // the first three bytes
+    std::string cut_;    // a character cut at the end of the last piece
+};
+
+// Loads entry lines from UTF-8 that arrives in pieces, as loadEntries loads
+// text: only the line at hand is held, and of a line longer than an entry
+// may be, only its length.
+class Utf8Lines {
+public:
+    Utf8Lines(EntryTable& table, std::int16_t& entryCount)
+        : table_(table), entryCount_(entryCount) {}
+
+    void feed(std::string_view piece) {
+        std::size_t pos = 0;
+        if (afterCr_ && !piece.empty()) {
+            afterCr_ = false;
+            if (piece[0] == '\n') pos = 1;
+        }
+        while (pos < piece.size()) {
+            const std::size_t cr = piece.find('\r', pos);
+            append(piece.substr(pos, (cr == std::string_view::npos ? piece.size() : cr) - pos));
+            if (cr == std::string_view::npos) break;
+            endLine();
+            pos = cr + 1;
+            if (pos == piece.size()) {
+                afterCr_ = true;
+            } else if (piece[pos] == '\n') {
+                ++pos;
+            }
+        }
+    }
+
+    // False when a stored line was not UTF-8 after all: the file changed.
+    bool finish() {
+        if (lineBytes_ > 0) endLine();
+        return !changed_;
+    }
+
+private:
+    void append(std::string_view part) {
+        lineBytes_ += part.size();
+        lineUnits_ += utf16Length(part);
+        signed_ = signed_ || part.find('=') != std::string_view::npos;
+        if (lineUnits_ > kMaxEntryLength + 1) {
+            line_ = {};  // too long for an entry: only a note can be so long
+        } else {
+            line_ += part;
+        }
+    }
+
+    void endLine() {
+        ++lineNumber_;
+        if (signed_ && !changed_) {
+            admitEntry(lineNumber_, entryCount_, lineUnits_);
+            if (isValidUtf8(line_)) {
+                ++entryCount_;
+                Entry& slot = table_[static_cast<std::size_t>(entryCount_)];
+                const std::string_view line = line_;
+                const std::size_t sign = line.find('=');
+                const std::size_t titleUnits = utf16Length(line.substr(0, sign));
+                decodeValidUtf8(line.substr(0, sign), titleUnits, slot.title);
+                decodeValidUtf8(line.substr(sign + 1), lineUnits_ - titleUnits - 1, slot.content);
+            } else {
+                changed_ = true;
+            }
+        }
+        line_.clear();
+        lineBytes_ = lineUnits_ = 0;
+        signed_ = false;
+    }
+
+    EntryTable& table_;
+    std::int16_t& entryCount_;
+    std::string line_;
+    std::size_t lineNumber_ = 0;
+    std::size_t lineBytes_ = 0;
+    std::size_t lineUnits_ = 0;
+    bool signed_ = false;  // the line holds an '='
+    bool afterCr_ = false;
+    bool changed_ = false;
+};
+
+}  // namespace
+
+bool loadUtf8InPieces(const ReadInPieces& read, EntryTable& table, std::int16_t& entryCount) {
+    Utf8Check check;
+    if (read([&](std::string_view piece) { check.feed(piece); }) != ReadResult::Read ||
+        !check.valid()) {
+        return false;
+    }
+    const std::int16_t before = entryCount;
+    Utf8Lines lines(table, entryCount);
+    if (read([&](std::string_view piece) { lines.feed(piece); }) == ReadResult::Read &&
+        lines.finish()) {
+        return true;
+    }
+    for (int slot = before + 1; slot <= entryCount; ++slot) {
+        table[static_cast<std::size_t>(slot)] = {};
+    }
+    entryCount = before;
+    return false;
+}
+
 void loadDataFile(const FileSystem& files, const TextCodec& codec,
                   const std::filesystem::path& path, EntryTable& table, std::int16_t& entryCount) {
-    loadDataBytes(readDataFile(files, path), codec, table, entryCount);
+    // The usual file, UTF-8 without a mark, is read twice, a piece at a time:
+    // once to check that it is UTF-8 and once to load it, so that neither its
+    // bytes nor its text are ever held whole beside the table. Any other file,
+    // and one that fails to read, goes the way that reports why.
+    const bool loaded = loadUtf8InPieces(
+        [&](const std::function<void(std::string_view)>& consume) {
+            return files.readRegularFileInPieces(path, kMaxDataFileBytes, consume);
+        },
+        table, entryCount);
+    if (!loaded) loadDataBytes(readDataFile(files, path), codec, table, entryCount);
 }
 
 }  // namespace quillo

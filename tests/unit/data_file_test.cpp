@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,29 +31,45 @@ Pairs entriesOf(const Loaded& loaded) {
     return pairs;
 }
 
-// Loads the text, and the same text as UTF-8 bytes, which are split before
-// they are decoded: both give the same table, or the same error.
+// A read that hands the bytes over `size` at a time.
+ReadInPieces inPieces(const std::string& bytes, std::size_t size) {
+    return [&bytes, size](const std::function<void(std::string_view)>& consume) {
+        for (std::size_t pos = 0; pos < bytes.size(); pos += size) {
+            consume(std::string_view(bytes).substr(pos, size));
+        }
+        return ReadResult::Read;
+    };
+}
+
+// Loads the text, and the same text as UTF-8 bytes, split before they are
+// decoded, whole and in pieces of three bytes: all give the same table, or
+// the same error.
 Loaded loadText(std::u16string_view text) {
     const SystemServices services = makeSystemServices();
-    Loaded fromText;
-    Loaded fromBytes;
-    std::optional<RunError> textError;
-    try {
-        loadEntries(text, fromText.table, fromText.entryCount);
-    } catch (const RunError& error) {
-        textError = error;
+    const std::string bytes = toUtf8(text);
+    const std::vector<std::function<void(Loaded&)>> ways = {
+        [&](Loaded& l) { loadEntries(text, l.table, l.entryCount); },
+        [&](Loaded& l) { loadDataBytes(bytes, *services.codec, l.table, l.entryCount); },
+        [&](Loaded& l) {
+            EXPECT_TRUE(loadUtf8InPieces(inPieces(bytes, 3), l.table, l.entryCount));
+        },
+    };
+    std::vector<Loaded> loaded(ways.size());
+    std::optional<RunError> firstError;
+    for (std::size_t i = 0; i < ways.size(); ++i) {
+        try {
+            ways[i](loaded[i]);
+            EXPECT_FALSE(firstError) << "way " << i << " does not fail";
+        } catch (const RunError& error) {
+            EXPECT_TRUE(i == 0 || (firstError && firstError->number() == error.number() &&
+                                   firstError->concerns() == error.concerns()))
+                << "way " << i << ": " << error.concerns();
+            if (i == 0) firstError = error;
+        }
+        EXPECT_EQ(entriesOf(loaded[i]), entriesOf(loaded[0])) << "way " << i;
     }
-    try {
-        loadDataBytes(toUtf8(text), *services.codec, fromBytes.table, fromBytes.entryCount);
-        EXPECT_FALSE(textError) << "only the text fails";
-    } catch (const RunError& error) {
-        EXPECT_TRUE(textError && textError->number() == error.number() &&
-                    textError->concerns() == error.concerns())
-            << error.concerns();
-    }
-    if (textError) throw *textError;
-    EXPECT_EQ(entriesOf(fromBytes), entriesOf(fromText));
-    return fromText;
+    if (firstError) throw *firstError;
+    return loaded[0];
 }
 
 struct LineCase {
@@ -182,6 +199,10 @@ TEST(DecodeDataFile, ChoosesUtf8OrTheAnsiCodePage) {
     for (const DecodeCase& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(decodeDataFile(c.bytes, *services.codec), c.expected);
+        // Read in pieces of a byte, only strict UTF-8 without a mark loads.
+        const bool plain = !c.bytes.starts_with("\xEF\xBB\xBF") && isValidUtf8(c.bytes);
+        Loaded loaded;
+        EXPECT_EQ(loadUtf8InPieces(inPieces(c.bytes, 1), loaded.table, loaded.entryCount), plain);
     }
 }
 

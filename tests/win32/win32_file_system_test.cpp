@@ -67,9 +67,18 @@ TEST_F(Win32FileSystemTest, OnlyRegularFilesAreRead) {
         std::string bytes;
         EXPECT_EQ(files.readRegularFile(c.path, 1024, bytes), c.result);
         EXPECT_EQ(bytes, c.result == ReadResult::Read ? "a=b" : "");
+        std::string pieces;
+        EXPECT_EQ(files.readRegularFileInPieces(c.path, 1024,
+                                                [&](std::string_view piece) { pieces += piece; }),
+                  c.result);
+        if (c.result == ReadResult::Read) {
+            EXPECT_EQ(pieces, "a=b");
+        }
     }
     std::string bytes;
     EXPECT_EQ(files.readRegularFile(dir_ / "data.txt", 2, bytes), ReadResult::TooLarge);
+    EXPECT_EQ(files.readRegularFileInPieces(dir_ / "data.txt", 2, [](std::string_view) {}),
+              ReadResult::TooLarge);
     CloseHandle(pipe);
 }
 
