@@ -20,13 +20,8 @@ std::string displayPath(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-}  // namespace
-
-std::string readDataFile(const FileSystem& files, const std::filesystem::path& path) {
-    std::string bytes;
-    switch (files.readRegularFile(path, kMaxDataFileBytes, bytes)) {
-        case ReadResult::Read:
-            return bytes;
+[[noreturn]] void throwReadError(ReadResult result, const std::filesystem::path& path) {
+    switch (result) {
         case ReadResult::NotFound:
             throw RunError(ErrorNumber::FileNotFound, displayPath(path));
         case ReadResult::NotRegular:
@@ -35,10 +30,20 @@ std::string readDataFile(const FileSystem& files, const std::filesystem::path& p
             throw RunError(ErrorNumber::OutOfMemory,
                            displayPath(path) + "\n大于 " +
                                std::to_string(kMaxDataFileBytes / (1024 * 1024)) + " MB 的上限");
+        case ReadResult::Read:
         case ReadResult::NoAccess:
             break;
     }
     throw RunError(ErrorNumber::PathFileAccess, displayPath(path));
+}
+
+}  // namespace
+
+std::string readDataFile(const FileSystem& files, const std::filesystem::path& path) {
+    std::string bytes;
+    const ReadResult result = files.readRegularFile(path, kMaxDataFileBytes, bytes);
+    if (result != ReadResult::Read) throwReadError(result, path);
+    return bytes;
 }
 
 std::u16string decodeDataFile(std::string_view bytes, const TextCodec& codec) {
@@ -71,67 +76,32 @@ void admitEntry(std::size_t lineNumber, std::int16_t entryCount, std::size_t uni
     }
 }
 
-// Splits the text (UTF-16 units, or UTF-8 bytes, whose CR and '=' never stand
-// inside a longer character) into lines and stores each title=content line
-// through `store(title, content, units)`, where `units = unitsOf(line)` is
-// the line's length in UTF-16 units.
-template <typename Char, typename UnitsOf, typename Store>
-void splitEntries(std::basic_string_view<Char> text, std::int16_t& entryCount, UnitsOf unitsOf,
-                  Store store) {
-    using View = std::basic_string_view<Char>;
-    std::size_t lineNumber = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find(Char('\r'), start);
-        std::size_t next = end;
-        if (end == View::npos) {
-            end = next = text.size();
-        } else {
-            next = end + 1;
-            if (next < text.size() && text[next] == Char('\n')) ++next;
-        }
-        ++lineNumber;
-        const View lineBuffer = text.substr(start, end - start);
-        start = next;
-
-        const std::size_t sign = lineBuffer.find(Char('='));
-        if (sign == View::npos) continue;
-        const std::size_t units = unitsOf(lineBuffer);
-        admitEntry(lineNumber, entryCount, units);
-        ++entryCount;
-        store(lineBuffer.substr(0, sign), lineBuffer.substr(sign + 1), units);
-    }
-}
-
 }  // namespace
 
 void loadEntries(std::u16string_view text, EntryTable& table, std::int16_t& entryCount) {
-    splitEntries(
-        text, entryCount, [](std::u16string_view line) { return line.size(); },
-        [&](std::u16string_view title, std::u16string_view content, std::size_t) {
-            Entry& slot = table[static_cast<std::size_t>(entryCount)];
-            slot.title = title;
-            slot.content = content;
-        });
-}
+    std::size_t lineNumber = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(u'\r', start);
+        std::size_t next = end;
+        if (end == std::u16string_view::npos) {
+            end = next = text.size();
+        } else {
+            next = end + 1;
+            if (next < text.size() && text[next] == u'\n') ++next;
+        }
+        ++lineNumber;
+        const std::u16string_view lineBuffer = text.substr(start, end - start);
+        start = next;
 
-void loadDataBytes(std::string_view bytes, const TextCodec& codec, EntryTable& table,
-                   std::int16_t& entryCount) {
-    const bool marked = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF") ||
-                        bytes.starts_with("\xEF\xBB\xBF");
-    if (marked || !isValidUtf8(bytes)) {
-        loadEntries(decodeDataFile(bytes, codec), table, entryCount);
-        return;
+        const std::size_t sign = lineBuffer.find(u'=');
+        if (sign == std::u16string_view::npos) continue;
+        admitEntry(lineNumber, entryCount, lineBuffer.size());
+        ++entryCount;
+        Entry& slot = table[static_cast<std::size_t>(entryCount)];
+        slot.title = lineBuffer.substr(0, sign);
+        slot.content = lineBuffer.substr(sign + 1);
     }
-    // The usual file: each title and content is decoded straight into its
-    // slot, so the file's whole text is never held besides the table.
-    splitEntries(bytes, entryCount, utf16Length,
-                 [&](std::string_view title, std::string_view content, std::size_t units) {
-                     Entry& slot = table[static_cast<std::size_t>(entryCount)];
-                     const std::size_t titleUnits = utf16Length(title);
-                     decodeValidUtf8(title, titleUnits, slot.title);
-                     decodeValidUtf8(content, units - titleUnits - 1, slot.content);
-                 });
 }
 
 namespace {
@@ -261,6 +231,21 @@ private:
 
 }  // namespace
 
+void loadDataBytes(std::string_view bytes, const TextCodec& codec, EntryTable& table,
+                   std::int16_t& entryCount) {
+    const bool marked = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF") ||
+                        bytes.starts_with("\xEF\xBB\xBF");
+    if (marked || !isValidUtf8(bytes)) {
+        loadEntries(decodeDataFile(bytes, codec), table, entryCount);
+        return;
+    }
+    // The usual file: each title and content is decoded straight into its
+    // slot, so the file's whole text is never held beside the table.
+    Utf8Lines lines(table, entryCount);
+    lines.feed(bytes);
+    lines.finish();
+}
+
 bool loadUtf8InPieces(const ReadInPieces& read, EntryTable& table, std::int16_t& entryCount) {
     Utf8Check check;
     if (read([&](std::string_view piece) { check.feed(piece); }) != ReadResult::Read ||
@@ -284,14 +269,18 @@ void loadDataFile(const FileSystem& files, const TextCodec& codec,
                   const std::filesystem::path& path, EntryTable& table, std::int16_t& entryCount) {
     // The usual file, UTF-8 without a mark, is read twice, a piece at a time:
     // once to check that it is UTF-8 and once to load it, so that neither its
-    // bytes nor its text are ever held whole beside the table. Any other file,
-    // and one that fails to read, goes the way that reports why.
+    // bytes nor its text are ever held whole beside the table. Any other file
+    // is read whole.
+    ReadResult result = ReadResult::Read;
     const bool loaded = loadUtf8InPieces(
         [&](const std::function<void(std::string_view)>& consume) {
-            return files.readRegularFileInPieces(path, kMaxDataFileBytes, consume);
+            return result = files.readRegularFileInPieces(path, kMaxDataFileBytes, consume);
         },
         table, entryCount);
-    if (!loaded) loadDataBytes(readDataFile(files, path), codec, table, entryCount);
+    if (loaded) return;
+    // Not opened again: a pipe, say, may let only one reader in.
+    if (result != ReadResult::Read) throwReadError(result, path);
+    loadDataBytes(readDataFile(files, path), codec, table, entryCount);
 }
 
 }  // namespace quillo
