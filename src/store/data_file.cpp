@@ -156,8 +156,10 @@ private:
 // may be, only its length.
 class Utf8Lines {
 public:
-    Utf8Lines(EntryTable& table, std::int16_t& entryCount)
-        : table_(table), entryCount_(entryCount) {}
+    // `checked`: the bytes are known to be UTF-8, as they are when they come
+    // whole; read again in pieces they may have changed since the check.
+    Utf8Lines(EntryTable& table, std::int16_t& entryCount, bool checked)
+        : table_(table), entryCount_(entryCount), checked_(checked) {}
 
     void feed(std::string_view piece) {
         std::size_t pos = 0;
@@ -167,9 +169,18 @@ public:
         }
         while (pos < piece.size()) {
             const std::size_t cr = piece.find('\r', pos);
-            append(piece.substr(pos, (cr == std::string_view::npos ? piece.size() : cr) - pos));
-            if (cr == std::string_view::npos) break;
-            endLine();
+            const std::string_view part =
+                piece.substr(pos, (cr == std::string_view::npos ? piece.size() : cr) - pos);
+            if (cr != std::string_view::npos && lineBytes_ == 0) {
+                // A whole line in the piece, as most are, needs no copy.
+                signed_ = part.find('=') != std::string_view::npos;
+                if (signed_) lineUnits_ = utf16Length(part);
+                endLine(part);
+            } else {
+                append(part);
+                if (cr == std::string_view::npos) break;
+                endLine(line_);
+            }
             pos = cr + 1;
             if (pos == piece.size()) {
                 afterCr_ = true;
@@ -181,7 +192,7 @@ public:
 
     // False when a stored line was not UTF-8 after all: the file changed.
     bool finish() {
-        if (lineBytes_ > 0) endLine();
+        if (lineBytes_ > 0) endLine(line_);
         return !changed_;
     }
 
@@ -197,14 +208,13 @@ private:
         }
     }
 
-    void endLine() {
+    void endLine(std::string_view line) {
         ++lineNumber_;
         if (signed_ && !changed_) {
             admitEntry(lineNumber_, entryCount_, lineUnits_);
-            if (isValidUtf8(line_)) {
+            if (checked_ || isValidUtf8(line)) {
                 ++entryCount_;
                 Entry& slot = table_[static_cast<std::size_t>(entryCount_)];
-                const std::string_view line = line_;
                 const std::size_t sign = line.find('=');
                 const std::size_t titleUnits = utf16Length(line.substr(0, sign));
                 decodeValidUtf8(line.substr(0, sign), titleUnits, slot.title);
@@ -225,6 +235,7 @@ private:
     std::size_t lineBytes_ = 0;
     std::size_t lineUnits_ = 0;
     bool signed_ = false;  // the line holds an '='
+    bool checked_;
     bool afterCr_ = false;
     bool changed_ = false;
 };
@@ -241,7 +252,7 @@ void loadDataBytes(std::string_view bytes, const TextCodec& codec, EntryTable& t
     }
     // The usual file: each title and content is decoded straight into its
     // slot, so the file's whole text is never held beside the table.
-    Utf8Lines lines(table, entryCount);
+    Utf8Lines lines(table, entryCount, /*checked=*/true);
     lines.feed(bytes);
     lines.finish();
 }
@@ -253,7 +264,7 @@ bool loadUtf8InPieces(const ReadInPieces& read, EntryTable& table, std::int16_t&
         return false;
     }
     const std::int16_t before = entryCount;
-    Utf8Lines lines(table, entryCount);
+    Utf8Lines lines(table, entryCount, /*checked=*/false);
     if (read([&](std::string_view piece) { lines.feed(piece); }) == ReadResult::Read &&
         lines.finish()) {
         return true;
