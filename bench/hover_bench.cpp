@@ -1,5 +1,7 @@
-// One hover over a box whose content is 100,000 characters long: the handler
-// alone, and the handler with the repaint the user waits for.
+// What the user waits for over revealed boxes, on Qt's offscreen platform: a
+// hover over a content of 1,000, 100,000 and 1,048,573 characters (the
+// handler alone, and with the repaint), each further move over it; and
+// Restore and a page down with 145 boxes of 1,048,575 characters revealed.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -7,41 +9,46 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 
 #include "base/unicode.h"
 #include "fakes/fake_platform.h"
 #include "mainwindow/entry_box.h"
 #include "mainwindow/form1.h"
+#include "mainwindow/vscroll_bar.h"
 #include "platform/system_services.h"
 
 namespace {
 
 using namespace quillo;
 
-constexpr std::size_t kContentChars = 100'000;
-
-std::filesystem::path writeDataFile() {
-    std::string dir = std::filesystem::temp_directory_path() / "quillo-hover-XXXXXX";
-    if (!mkdtemp(dir.data())) std::abort();
-    const auto file = std::filesystem::path(dir) / "data.txt";
-    std::string content;
-    const std::string_view pattern = "北京 Beijing ";  // 12 characters
-    while (content.size() < kContentChars) content += pattern;
-    // The pattern is partly three bytes a character: cut by characters, not bytes.
-    std::u16string text = fromUtf8(content);
-    text.resize(kContentChars);
-    std::ofstream(file, std::ios::binary) << "长文本=" << toUtf8(text) << "\r\n";
-    return file;
+// Chinese and ASCII mixed, `length` characters (UTF-16 units) in all.
+std::u16string mixedText(std::size_t length) {
+    const std::u16string pattern = u"北京 Beijing ";  // 12 characters
+    std::u16string text;
+    text.reserve(length + pattern.size());
+    while (text.size() < length) text += pattern;
+    text.resize(length);
+    return text;
 }
 
-// The form, loaded and shown once for all the benchmarks.
+// A form loaded from `entries` lines of a title and `contentLength`
+// characters of content, and shown.
 struct Fixture {
-    Fixture() : dataFile(writeDataFile()) {
+    Fixture(int entries, std::size_t contentLength) {
+        std::string dir = std::filesystem::temp_directory_path() / "quillo-hover-XXXXXX";
+        if (!mkdtemp(dir.data())) std::abort();
+        dataFile = std::filesystem::path(dir) / "data.txt";
+        {
+            const std::string content = toUtf8(mixedText(contentLength));
+            std::ofstream out(dataFile, std::ios::binary);
+            for (int k = 1; k <= entries; ++k) out << "长" << k << "=" << content << "\r\n";
+        }
         form = std::make_unique<Form1>(platform, dataFile);
         form->Form_Load();
-        if (!windows.messages.empty() || form->entryCount() != 1 ||
-            form->entryTable()[1].content.size() != kContentChars) {
+        if (!windows.messages.empty() || form->entryCount() != entries ||
+            form->entryTable()[1].content.size() != contentLength) {
             std::fprintf(stderr, "the data file did not load as expected\n");
             std::exit(1);
         }
@@ -63,15 +70,26 @@ struct Fixture {
 };
 
 // Made on first use, after the application object, and ended before it.
-std::unique_ptr<Fixture> theFixture;
+std::map<std::pair<int, std::size_t>, std::unique_ptr<Fixture>> fixtures;
 
-Fixture& fixture() {
-    if (!theFixture) theFixture = std::make_unique<Fixture>();
-    return *theFixture;
+Form1& formWith(int entries, std::size_t contentLength) {
+    auto& fixture = fixtures[{entries, contentLength}];
+    if (!fixture) {
+        fixtures.clear();  // one large table at a time
+        fixture = std::make_unique<Fixture>(entries, contentLength);
+    }
+    return *fixture->form;
+}
+
+void checkWholeContentLeaves(benchmark::State& state, EntryBox& box, std::size_t length) {
+    if (box.selectedContent().size() != static_cast<qsizetype>(length)) {
+        state.SkipWithError("the box does not offer the whole content, selected");
+    }
 }
 
 void hover(benchmark::State& state, bool paint) {
-    Form1& form = *fixture().form;
+    const auto length = static_cast<std::size_t>(state.range(0));
+    Form1& form = formWith(1, length);
     EntryBox& box = *form.Text1(1);
     for (auto _ : state) {
         // Each hover starts from the title, as the first one does for a user.
@@ -82,33 +100,74 @@ void hover(benchmark::State& state, bool paint) {
         form.Text1_MouseMove(1);
         if (paint) box.repaint();
     }
-    if (box.text().size() != static_cast<qsizetype>(kContentChars)) {
-        state.SkipWithError("the box does not hold the whole content");
-    }
+    checkWholeContentLeaves(state, box, length);
+}
+
+void BM_Hover(benchmark::State& state) {
+    hover(state, false);
+}
+void BM_HoverAndRepaint(benchmark::State& state) {
+    hover(state, true);
 }
 
 // Every further movement over the box while it shows its content.
-void BM_MoveOverRevealedBox_100000Chars(benchmark::State& state) {
-    Form1& form = *fixture().form;
+void BM_MoveOverRevealedBox(benchmark::State& state) {
+    const auto length = static_cast<std::size_t>(state.range(0));
+    Form1& form = formWith(1, length);
     form.Text1_MouseMove(1);
     for (auto _ : state) form.Text1_MouseMove(1);
-    if (form.Text1(1)->selectedText().size() != static_cast<qsizetype>(kContentChars)) {
-        state.SkipWithError("the box does not hold the whole content, selected");
+    checkWholeContentLeaves(state, *form.Text1(1), length);
+}
+
+constexpr int kLargestTable = 145;
+constexpr std::size_t kLargestContent = 1'048'575 - 4;  // with a title of 2 to 4 characters
+
+void revealAll(Form1& form) {
+    for (int k = 1; k <= form.entryCount(); ++k) form.Text1_MouseMove(k);
+    form.repaint();
+}
+
+// Restore, and the window drawn again, with every box revealed.
+void BM_RestoreAll145Revealed(benchmark::State& state) {
+    Form1& form = formWith(kLargestTable, kLargestContent);
+    for (auto _ : state) {
+        state.PauseTiming();
+        revealAll(form);
+        state.ResumeTiming();
+        form.re_Click();
+        form.repaint();
     }
 }
 
-void BM_Hover_100000Chars(benchmark::State& state) {
-    hover(state, false);
-}
-void BM_HoverAndRepaint_100000Chars(benchmark::State& state) {
-    hover(state, true);
+// One page down or up, and the window drawn again, with every box revealed.
+void BM_PageWith145Revealed(benchmark::State& state) {
+    Form1& form = formWith(kLargestTable, kLargestContent);
+    revealAll(form);
+    bool down = true;
+    for (auto _ : state) {
+        form.VScroll1()->triggerAction(down ? QAbstractSlider::SliderPageStepAdd
+                                            : QAbstractSlider::SliderPageStepSub);
+        form.repaint();
+        down = !down;
+    }
+    checkWholeContentLeaves(state, *form.Text1(kLargestTable), kLargestContent);
 }
 
 }  // namespace
 
-BENCHMARK(BM_Hover_100000Chars)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_HoverAndRepaint_100000Chars)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MoveOverRevealedBox_100000Chars)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Hover)->Arg(1000)->Arg(100'000)->Arg(1'048'573)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HoverAndRepaint)
+    ->Arg(1000)
+    ->Arg(100'000)
+    ->Arg(1'048'573)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MoveOverRevealedBox)
+    ->Arg(1000)
+    ->Arg(100'000)
+    ->Arg(1'048'573)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RestoreAll145Revealed)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PageWith145Revealed)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     // No screen is needed: Qt's offscreen platform paints into memory.
@@ -120,6 +179,6 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    theFixture.reset();
+    fixtures.clear();
     return 0;
 }

@@ -1,4 +1,5 @@
-// The loader on the largest table it holds and on a file far larger than any
+// The loader on the largest table it holds, on the largest file it accepts
+// (145 entries of 1,048,575 characters) and on a file far larger than any
 // table: reading, decoding and splitting, with the real code page.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -95,7 +96,7 @@ void decodeAndLoad(benchmark::State& state, const std::string& bytes, int expect
     for (auto _ : state) {
         auto table = std::make_unique<EntryTable>();
         std::int16_t entryCount = 0;
-        quillo::loadEntries(quillo::decodeDataFile(bytes, codec), *table, entryCount);
+        quillo::loadDataBytes(bytes, codec, *table, entryCount);
         if (entryCount != expectedEntries) state.SkipWithError("wrong number of entries");
         benchmark::DoNotOptimize(table->data());
     }
@@ -119,6 +120,23 @@ const std::string& fiftyMegabytes() {
     return bytes;
 }
 
+// 145 entries of 1,048,575 characters, mostly ASCII: about 152 MB of UTF-8.
+const std::string& largestEntries() {
+    static const std::string bytes = [] {
+        const std::u16string pattern =
+            u"Room 501, Example Co., 27 Zhongguancun Street, Haidian District, 北京 ";
+        std::string file;
+        for (int i = 1; i <= quillo::kMaxEntries; ++i) {
+            std::u16string line = u"条目" + quillo::fromUtf8(std::to_string(i)) + u"=";
+            while (line.size() < quillo::kMaxEntryLength) line += pattern;
+            line.resize(quillo::kMaxEntryLength);  // title and content 1,048,575
+            file += quillo::toUtf8(line) + "\r\n";
+        }
+        return file;
+    }();
+    return bytes;
+}
+
 void BM_LoadDataFile_145x32KB_UTF8(benchmark::State& state) {
     loadFile(state, utf8Entries(), quillo::kMaxEntries);
 }
@@ -135,6 +153,25 @@ void BM_DecodeAndLoad_50MB_FreeLines(benchmark::State& state) {
     decodeAndLoad(state, fiftyMegabytes(), 0);
 }
 
+void BM_LoadDataFile_Largest(benchmark::State& state) {
+    loadFile(state, largestEntries(), quillo::kMaxEntries);
+}
+
+// The yardstick for loading it: reading the bytes and decoding them to one
+// text, nothing more.
+void BM_ReadAndDecode_Largest(benchmark::State& state) {
+    const quillo::IconvCodec codec;
+    const quillo::PosixFileSystem files;
+    const auto path = tempDir().write("data.txt", largestEntries());
+    for (auto _ : state) {
+        const std::u16string text =
+            quillo::decodeDataFile(quillo::readDataFile(files, path), codec);
+        benchmark::DoNotOptimize(text.data());
+    }
+    state.SetBytesProcessed(
+        static_cast<std::int64_t>(state.iterations() * largestEntries().size()));
+}
+
 }  // namespace
 
 BENCHMARK(BM_LoadDataFile_145x32KB_UTF8)->Unit(benchmark::kMillisecond);
@@ -142,5 +179,7 @@ BENCHMARK(BM_LoadDataFile_145x32KB_GBK)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeAndLoad_145x32KB_UTF8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadDataFile_50MB_FreeLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeAndLoad_50MB_FreeLines)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadAndDecode_Largest)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadDataFile_Largest)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -56,13 +56,77 @@ void appendUtf16(std::u16string& out, char32_t cp) {
 }  // namespace
 
 bool isValidUtf8(std::string_view bytes) {
-    char32_t cp = 0;
-    for (std::size_t pos = 0; pos < bytes.size();) {
-        const std::size_t length = readSequence(bytes, pos, cp);
-        if (length == 0) return false;
-        pos += length;
+    const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const std::size_t size = bytes.size();
+    const auto trail = [&](std::size_t i) { return (in[i] & 0xC0) == 0x80; };
+    std::size_t pos = 0;
+    while (pos < size) {
+        // ASCII runs go eight bytes at a time.
+        if (pos + 8 <= size) {
+            std::uint64_t chunk = 0;
+            std::memcpy(&chunk, in + pos, 8);
+            if (!(chunk & 0x8080808080808080u)) {
+                pos += 8;
+                continue;
+            }
+        }
+        const std::uint8_t lead = in[pos];
+        if (lead < 0x80) {
+            ++pos;
+        } else if (lead < 0xC2) {
+            return false;
+        } else if (lead < 0xE0) {
+            if (pos + 2 > size || !trail(pos + 1)) return false;
+            pos += 2;
+        } else if (lead < 0xF0) {
+            // E0 needs A0-BF after it (no overlong form), ED 80-9F (no surrogate).
+            if (pos + 3 > size || !trail(pos + 1) || !trail(pos + 2)) return false;
+            if ((lead == 0xE0 && in[pos + 1] < 0xA0) || (lead == 0xED && in[pos + 1] > 0x9F)) {
+                return false;
+            }
+            pos += 3;
+        } else if (lead < 0xF5) {
+            // F0 needs 90-BF after it, F4 80-8F (nothing above U+10FFFF).
+            if (pos + 4 > size || !trail(pos + 1) || !trail(pos + 2) || !trail(pos + 3)) {
+                return false;
+            }
+            if ((lead == 0xF0 && in[pos + 1] < 0x90) || (lead == 0xF4 && in[pos + 1] > 0x8F)) {
+                return false;
+            }
+            pos += 4;
+        } else {
+            return false;
+        }
     }
     return true;
+}
+
+void decodeValidUtf8(std::string_view bytes, std::size_t units, std::u16string& text) {
+    text.resize(units);
+    char16_t* out = text.data();
+    const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto* const end = in + bytes.size();
+    while (in < end) {
+        const std::uint8_t lead = *in;
+        if (lead < 0x80) {
+            *out++ = lead;
+            ++in;
+        } else if (lead < 0xE0) {
+            *out++ = static_cast<char16_t>((lead & 0x1F) << 6 | (in[1] & 0x3F));
+            in += 2;
+        } else if (lead < 0xF0) {
+            *out++ =
+                static_cast<char16_t>((lead & 0x0F) << 12 | (in[1] & 0x3F) << 6 | (in[2] & 0x3F));
+            in += 3;
+        } else {
+            const char32_t cp = ((lead & 0x07) << 18 | (in[1] & 0x3F) << 12 | (in[2] & 0x3F) << 6 |
+                                 (in[3] & 0x3F)) -
+                                0x10000;
+            *out++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+            *out++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+            in += 4;
+        }
+    }
 }
 
 std::u16string decodeUtf8(std::string_view bytes) {
@@ -82,17 +146,21 @@ std::u16string decodeUtf8(std::string_view bytes) {
     return out;
 }
 
-bool decodeStrictUtf8(std::string_view bytes, std::u16string& text) {
-    // Sized exactly, rather than a unit per byte, which is three times what
-    // Chinese text needs: each well-formed sequence gives a unit for its
-    // lead byte and a second for a four-byte lead. Ill-formed bytes may be
-    // counted too, but decoding stops at the first of them.
+std::size_t utf16Length(std::string_view validUtf8) {
+    // A unit for each lead byte, and a second for a four-byte lead.
     std::size_t units = 0;
-    for (const char byte : bytes) {
+    for (const char byte : validUtf8) {
         const auto b = static_cast<std::uint8_t>(byte);
         units += static_cast<std::size_t>((b & 0xC0) != 0x80) + static_cast<std::size_t>(b >= 0xF0);
     }
-    text.resize(units);
+    return units;
+}
+
+bool decodeStrictUtf8(std::string_view bytes, std::u16string& text) {
+    // Sized exactly, rather than a unit per byte, which is three times what
+    // Chinese text needs. Ill-formed bytes may be counted too, but decoding
+    // stops at the first of them.
+    text.resize(utf16Length(bytes));
     char16_t* out = text.data();
     const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
     std::size_t pos = 0;
@@ -147,6 +215,26 @@ std::u16string decodeUtf16(std::string_view bytes, Endian order) {
     }
     if (bytes.size() % 2) out.back() = static_cast<char16_t>(kReplacement);
     return out;
+}
+
+bool mayRunRightToLeft(std::u16string_view text) {
+    const auto within = [](char16_t unit, char16_t first, char16_t last) {
+        return static_cast<char16_t>(unit - first) <= static_cast<char16_t>(last - first);
+    };
+    for (const char16_t unit : text) {
+        // Most text is Latin or CJK, below all of them or between them.
+        if (unit < 0x0590 || within(unit, 0x2070, 0xD7FF)) continue;
+        // Hebrew to Arabic Extended-A; the marks, embeddings and isolates; the
+        // Hebrew and Arabic presentation forms; and, by their lead surrogates,
+        // U+10800-U+10FFF and U+1E800-U+1EFFF, where the other such scripts are.
+        if (within(unit, 0x0590, 0x08FF) || within(unit, 0x200E, 0x200F) ||
+            within(unit, 0x202A, 0x202E) || within(unit, 0x2066, 0x2069) ||
+            within(unit, 0xFB1D, 0xFDFF) || within(unit, 0xFE70, 0xFEFF) ||
+            within(unit, 0xD802, 0xD803) || within(unit, 0xD83A, 0xD83B)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string toUtf8(std::u16string_view text) {

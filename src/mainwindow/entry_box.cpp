@@ -1,9 +1,17 @@
 #include "mainwindow/entry_box.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDrag>
+#include <QFontMetricsF>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <climits>
+#include <cmath>
+
+#include "base/unicode.h"
 
 namespace quillo {
 
@@ -11,6 +19,25 @@ namespace {
 
 constexpr int kEffectCopy = 1;
 constexpr int kEffectMove = 2;
+constexpr int kUnknownWidth = INT_MAX;
+
+// The text as QLineEdit lays it out: control characters and line and
+// paragraph separators show as spaces.
+QString asLaidOut(QStringView text) {
+    QString shown = text.toString();
+    for (QChar& c : shown) {
+        const char16_t unit = c.unicode();
+        if ((unit < 0x20 && unit != u'\t') || unit == 0x2028 || unit == 0x2029 || unit == 0xFFFC) {
+            c = u' ';
+        }
+    }
+    return shown;
+}
+
+bool isModifierOnly(int key) {
+    return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Meta ||
+           key == Qt::Key_Alt || key == Qt::Key_AltGr;
+}
 
 // The drop actions a drag offers for the allowed-effects word.
 Qt::DropActions dropActionsFor(int allowedEffects) {
@@ -26,6 +53,98 @@ EntryBox::EntryBox(int index, QWidget* parent) : QLineEdit(parent), index_(index
     setMouseTracking(true);
     setAcceptDrops(false);
     setDragEnabled(false);
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        if (settingText_) return;
+        showsContent_ = holdsBeginning_ = false;
+        shownWidth_ = kUnknownWidth;
+    });
+}
+
+void EntryBox::setShownText(const QString& text, int width) {
+    settingText_ = true;
+    setText(text);
+    settingText_ = false;
+    shownWidth_ = width;
+}
+
+void EntryBox::showTitle(const QString& title) {
+    showsContent_ = holdsBeginning_ = false;
+    const qreal width = QFontMetricsF(font()).horizontalAdvance(asLaidOut(title));
+    setShownText(title, static_cast<int>(std::ceil(width)) + 2);
+}
+
+QString EntryBox::beginningWiderThan(QStringView content, int width, int& textWidth) {
+    textWidth = kUnknownWidth;
+    if (content.utf16() != checked_.utf16() || content.size() != checked_.size()) {
+        const std::u16string_view units(content.utf16(), static_cast<std::size_t>(content.size()));
+        checked_ = content;
+        checkedMayReorder_ = mayRunRightToLeft(units);
+    }
+    if (checkedMayReorder_) return content.toString();
+    const QFontMetricsF metrics(font());
+    for (qsizetype length = 64;; length *= 2) {
+        if (length < content.size() && content[length - 1].isHighSurrogate()) ++length;
+        length = std::min(length, content.size());
+        const qreal shown = metrics.horizontalAdvance(asLaidOut(content.first(length)));
+        if (shown > width || length == content.size()) {
+            textWidth = static_cast<int>(std::ceil(shown)) + 2;
+            return content.first(length).toString();
+        }
+    }
+}
+
+void EntryBox::reveal(QStringView content) {
+    const bool same =
+        showsContent_ && content.utf16() == content_.utf16() && content.size() == content_.size();
+    if (!same) {
+        // The first paint scrolls the text back to its start only if it is wider
+        // than the offset it was scrolled to; the whole content would be too.
+        const int width = std::max(scrollBound_, contentsRect().width()) + contentsRect().width();
+        int textWidth = 0;
+        const QString shown = beginningWiderThan(content, width, textWidth);
+        setShownText(shown, textWidth);
+        content_ = content;
+        showsContent_ = true;
+        holdsBeginning_ = shown.size() < content.size();
+    }
+    const int length = static_cast<int>(text().size());
+    setSelection(length, -length);
+}
+
+QString EntryBox::selectedContent() const {
+    if (!holdsBeginning_) return selectedText();
+    const qsizetype start = selectionStart();
+    if (start < 0) return {};
+    // The end of the beginning can be selected only with all of it, which
+    // stands for all of the content: any other selection lies in sight.
+    qsizetype end = selectionEnd();
+    if (end == text().size()) end = content_.size();
+    return content_.sliced(start, end - start).toString();
+}
+
+void EntryBox::holdWholeContent() {
+    if (!holdsBeginning_) return;
+    const qsizetype held = text().size();
+    const auto whole = [&](qsizetype position) {
+        return position == held ? content_.size() : position;
+    };
+    const qsizetype cursor = whole(cursorPosition());
+    const qsizetype start = selectionStart();
+    const qsizetype end = start < 0 ? -1 : whole(selectionEnd());
+    holdsBeginning_ = false;
+    setShownText(content_.toString(), kUnknownWidth);
+    if (start < 0) {
+        setCursorPosition(static_cast<int>(cursor));
+    } else if (cursor == start) {
+        setSelection(static_cast<int>(end), static_cast<int>(start - end));
+    } else {
+        setSelection(static_cast<int>(start), static_cast<int>(end - start));
+    }
+}
+
+void EntryBox::copyContent(QClipboard::Mode mode) const {
+    const QString selected = selectedContent();
+    if (!selected.isEmpty()) QGuiApplication::clipboard()->setText(selected, mode);
 }
 
 EntryBox* EntryBox::createFrom(const EntryBox& templateBox, int index) {
@@ -45,7 +164,7 @@ EntryBox* EntryBox::createFrom(const EntryBox& templateBox, int index) {
 EntryBox::DragOffer EntryBox::dragOffer() {
     int allowedEffects = kEffectCopy | kEffectMove;
     if (onStartDrag) onStartDrag(index_, allowedEffects);
-    return {selectedText(), dropActionsFor(allowedEffects)};
+    return {selectedContent(), dropActionsFor(allowedEffects)};
 }
 
 Qt::DropAction EntryBox::startDrag() {
@@ -62,6 +181,7 @@ Qt::DropAction EntryBox::startDrag() {
 }
 
 void EntryBox::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton) holdWholeContent();  // pastes on X11
     if (event->button() == Qt::LeftButton) {
         leftPressed_ = true;
         pressPos_ = event->position().toPoint();
@@ -86,7 +206,60 @@ void EntryBox::mouseMoveEvent(QMouseEvent* event) {
 
 void EntryBox::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) leftPressed_ = false;
+    if (event->button() == Qt::MiddleButton) holdWholeContent();
     QLineEdit::mouseReleaseEvent(event);
+    // On X11 the release puts the selection into the primary selection.
+    if (event->button() == Qt::LeftButton && holdsBeginning_ &&
+        QGuiApplication::clipboard()->supportsSelection()) {
+        copyContent(QClipboard::Selection);
+    }
+}
+
+void EntryBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    holdWholeContent();  // a word may run past the beginning
+    QLineEdit::mouseDoubleClickEvent(event);
+}
+
+void EntryBox::keyPressEvent(QKeyEvent* event) {
+    if (holdsBeginning_ && event->matches(QKeySequence::Copy)) {
+        copyContent(QClipboard::Clipboard);
+        event->accept();
+        return;
+    }
+    if (!isModifierOnly(event->key())) holdWholeContent();
+    QLineEdit::keyPressEvent(event);
+}
+
+void EntryBox::inputMethodEvent(QInputMethodEvent* event) {
+    holdWholeContent();
+    QLineEdit::inputMethodEvent(event);
+}
+
+void EntryBox::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (holdsBeginning_) {
+        // Copy takes the whole content; any other entry is first pointed at,
+        // with the mouse or the keyboard, and the box then takes in the whole
+        // content for it to work on (Select All moves the cursor to its end).
+        QAction* copy = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (disconnect(action, SIGNAL(triggered()), this, SLOT(copy()))) copy = action;
+        }
+        if (copy) {
+            connect(copy, &QAction::triggered, this,
+                    [this] { copyContent(QClipboard::Clipboard); });
+        }
+        connect(menu, &QMenu::hovered, this, [this, copy](QAction* action) {
+            if (action != copy) holdWholeContent();
+        });
+    }
+    menu->popup(event->globalPos());
+}
+
+void EntryBox::paintEvent(QPaintEvent* event) {
+    QLineEdit::paintEvent(event);
+    scrollBound_ = shownWidth_;
 }
 
 }  // namespace quillo

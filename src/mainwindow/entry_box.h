@@ -1,13 +1,23 @@
 #pragma once
 
+#include <QClipboard>
 #include <QLineEdit>
 #include <QPoint>
+#include <QStringView>
 #include <functional>
 
 namespace quillo {
 
 // One element of the form's Text1 control array: a single-line box that reports
 // every mouse movement over it and starts the drag of its selected text itself.
+//
+// A revealed content may be a million characters long, and QLineEdit lays out
+// all of its text whenever the text changes and again when it paints. So the
+// box holds only the beginning of a long content, as far as can show and a
+// width more, and keeps a view of the whole beside it: what leaves the box (a
+// drag, Ctrl+C, the menu's Copy, the X11 selection) takes the whole content,
+// and before anything can edit the text or move the cursor out of sight the
+// box takes in the whole content, as it would have held all along.
 class EntryBox : public QLineEdit {
     Q_OBJECT
 
@@ -21,6 +31,17 @@ public:
     std::function<void(int index)> onMouseMove;
     // Receives the allowed drop effects (1 copy, 2 move) and may change them.
     std::function<void(int index, int& allowedEffects)> onStartDrag;
+
+    // Shows the title, as at start-up and on Restore.
+    void showTitle(const QString& title);
+
+    // Shows the content, all of it selected with the cursor at the start. The
+    // view must stay valid while the box shows it; a box that already shows
+    // this content, untouched, only selects all of it again.
+    void reveal(QStringView content);
+
+    // The selected part of what the box shows, whole.
+    QString selectedContent() const;
 
     struct DragOffer {
         QString text;
@@ -37,11 +58,38 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Puts text in the box; `width` bounds how far it can scroll the text.
+    void setShownText(const QString& text, int width);
+    // From holding the beginning of the content to holding all of it, with
+    // the same selection and cursor.
+    void holdWholeContent();
+    void copyContent(QClipboard::Mode mode) const;
+    // The shortest beginning of `content` wider than `width`, and its width;
+    // the whole content when none is, or when its layout might reorder it.
+    QString beginningWiderThan(QStringView content, int width, int& textWidth);
+
     int index_;
     bool leftPressed_ = false;
     QPoint pressPos_;
+
+    QStringView content_;          // what the box shows, while it does
+    bool showsContent_ = false;    // the text is content_ or its beginning, untouched
+    bool holdsBeginning_ = false;  // the text is only the beginning of content_
+    bool settingText_ = false;
+    // The table never changes: whether a content may be reordered is found once.
+    QStringView checked_;
+    bool checkedMayReorder_ = false;
+    // QLineEdit scrolls its text at each paint, from where it was scrolled,
+    // never further than the text is wide: these bound that offset in pixels.
+    int shownWidth_ = 0;   // the text now in the box
+    int scrollBound_ = 0;  // the text at the last paint
 };
 
 }  // namespace quillo

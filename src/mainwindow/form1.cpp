@@ -123,7 +123,7 @@ void Form1::Form_Load() {
         Text1_.push_back(box);
         box->setVisible(true);
         placeBox(*box, boxTop(loopIndex, 0));
-        box->setText(qs(entryTable_[static_cast<std::size_t>(loopIndex)].title));
+        box->showTitle(qs(entryTable_[static_cast<std::size_t>(loopIndex)].title));
     }
 }
 
@@ -131,15 +131,9 @@ void Form1::Text1_MouseMove(int Index) {
     if (Index < 0 || Index >= kTableSlots || Index >= Text1Count()) {
         throw RunError(ErrorNumber::SubscriptOutOfRange, "Text1(" + std::to_string(Index) + ")");
     }
-    EntryBox* box = Text1_[static_cast<std::size_t>(Index)];
-    const QString content = qs(entryTable_[static_cast<std::size_t>(Index)].content);
-    // Setting a long text lays it all out again; a box that already shows the
-    // content (and not something typed over it) only needs its selection.
-    if (box->text() != content) box->setText(content);
-    // All of it selected from the start; the cursor stays at the start so that a
-    // content wider than the box shows its beginning.
-    const int length = static_cast<int>(box->text().size());
-    box->setSelection(length, -length);
+    // The box shows the table's own text: it copies only what can show.
+    Text1_[static_cast<std::size_t>(Index)]->reveal(
+        entryTable_[static_cast<std::size_t>(Index)].content);
 }
 
 void Form1::Text1_OLEStartDrag(int /*Index*/, int& AllowedEffects) {
@@ -155,7 +149,7 @@ void Form1::VScroll1_Change() {
 
 void Form1::re_Click() {
     for (int loopIndex = 1; loopIndex <= entryCount_; ++loopIndex) {
-        Text1_[static_cast<std::size_t>(loopIndex)]->setText(
+        Text1_[static_cast<std::size_t>(loopIndex)]->showTitle(
             qs(entryTable_[static_cast<std::size_t>(loopIndex)].title));
     }
 }

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace quillo {
 
@@ -28,6 +30,12 @@ public:
     // it stops with TooLarge, whatever size the file claims.
     virtual ReadResult readRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes,
                                        std::string& bytes) const = 0;
+    // Reads the file as readRegularFile does, but hands it to `consume` piece
+    // by piece as it is read, so that it is never held whole. On a result
+    // other than Read, what was consumed is of no use.
+    virtual ReadResult readRegularFileInPieces(
+        const std::filesystem::path& path, std::uintmax_t maxBytes,
+        const std::function<void(std::string_view piece)>& consume) const = 0;
 };
 
 }  // namespace quillo

@@ -40,4 +40,21 @@ ReadResult readToEnd(std::uintmax_t hint, std::uintmax_t maxBytes, std::string& 
     }
 }
 
+// The same for a read in pieces of a megabyte, each handed to `consume`.
+template <typename ReadSome, typename Consume>
+ReadResult readInPieces(std::uintmax_t hint, std::uintmax_t maxBytes, ReadSome readSome,
+                        Consume consume) {
+    if (hint > maxBytes) return ReadResult::TooLarge;
+    std::string piece(std::size_t{1} << 20, '\0');
+    std::uintmax_t total = 0;
+    for (;;) {
+        const long long got = readSome(piece.data(), piece.size());
+        if (got < 0) return ReadResult::NoAccess;
+        if (got == 0) return ReadResult::Read;
+        total += static_cast<std::uintmax_t>(got);
+        if (total > maxBytes) return ReadResult::TooLarge;
+        consume(std::string_view(piece.data(), static_cast<std::size_t>(got)));
+    }
+}
+
 }  // namespace quillo

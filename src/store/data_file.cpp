@@ -1,5 +1,8 @@
 #include "store/data_file.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <system_error>
 
 #include "base/run_error.h"
@@ -17,13 +20,8 @@ std::string displayPath(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-}  // namespace
-
-std::string readDataFile(const FileSystem& files, const std::filesystem::path& path) {
-    std::string bytes;
-    switch (files.readRegularFile(path, kMaxDataFileBytes, bytes)) {
-        case ReadResult::Read:
-            return bytes;
+[[noreturn]] void throwReadError(ReadResult result, const std::filesystem::path& path) {
+    switch (result) {
         case ReadResult::NotFound:
             throw RunError(ErrorNumber::FileNotFound, displayPath(path));
         case ReadResult::NotRegular:
@@ -32,10 +30,20 @@ std::string readDataFile(const FileSystem& files, const std::filesystem::path& p
             throw RunError(ErrorNumber::OutOfMemory,
                            displayPath(path) + "\n大于 " +
                                std::to_string(kMaxDataFileBytes / (1024 * 1024)) + " MB 的上限");
+        case ReadResult::Read:
         case ReadResult::NoAccess:
             break;
     }
     throw RunError(ErrorNumber::PathFileAccess, displayPath(path));
+}
+
+}  // namespace
+
+std::string readDataFile(const FileSystem& files, const std::filesystem::path& path) {
+    std::string bytes;
+    const ReadResult result = files.readRegularFile(path, kMaxDataFileBytes, bytes);
+    if (result != ReadResult::Read) throwReadError(result, path);
+    return bytes;
 }
 
 std::u16string decodeDataFile(std::string_view bytes, const TextCodec& codec) {
@@ -49,6 +57,26 @@ std::u16string decodeDataFile(std::string_view bytes, const TextCodec& codec) {
     if (decodeStrictUtf8(bytes, text)) return text;
     return codec.decodeAnsi(bytes);
 }
+
+namespace {
+
+// Throws RunError 9 at an entry line after the 145th, and RunError 7 at one
+// of `units` UTF-16 units that is longer than a title and a content may be.
+void admitEntry(std::size_t lineNumber, std::int16_t entryCount, std::size_t units) {
+    if (entryCount >= kMaxEntries) {
+        throw RunError(ErrorNumber::SubscriptOutOfRange,
+                       "data.txt 第 " + std::to_string(lineNumber) + " 行：最多只能有 " +
+                           std::to_string(kMaxEntries) + " 个条目");
+    }
+    if (units - 1 > kMaxEntryLength) {
+        throw RunError(ErrorNumber::OutOfMemory, "data.txt 第 " + std::to_string(lineNumber) +
+                                                     " 行：条目长 " + std::to_string(units - 1) +
+                                                     " 个字符，最多 " +
+                                                     std::to_string(kMaxEntryLength) + " 个");
+    }
+}
+
+}  // namespace
 
 void loadEntries(std::u16string_view text, EntryTable& table, std::int16_t& entryCount) {
     std::size_t lineNumber = 0;
@@ -68,17 +96,7 @@ void loadEntries(std::u16string_view text, EntryTable& table, std::int16_t& entr
 
         const std::size_t sign = lineBuffer.find(u'=');
         if (sign == std::u16string_view::npos) continue;
-        if (entryCount >= kMaxEntries) {
-            throw RunError(ErrorNumber::SubscriptOutOfRange,
-                           "data.txt 第 " + std::to_string(lineNumber) + " 行：最多只能有 " +
-                               std::to_string(kMaxEntries) + " 个条目");
-        }
-        if (lineBuffer.size() - 1 > kMaxEntryLength) {
-            throw RunError(ErrorNumber::OutOfMemory,
-                           "data.txt 第 " + std::to_string(lineNumber) + " 行：条目长 " +
-                               std::to_string(lineBuffer.size() - 1) + " 个字符，最多 " +
-                               std::to_string(kMaxEntryLength) + " 个");
-        }
+        admitEntry(lineNumber, entryCount, lineBuffer.size());
         ++entryCount;
         Entry& slot = table[static_cast<std::size_t>(entryCount)];
         slot.title = lineBuffer.substr(0, sign);
@@ -86,12 +104,194 @@ void loadEntries(std::u16string_view text, EntryTable& table, std::int16_t& entr
     }
 }
 
+namespace {
+
+std::size_t sequenceLength(std::uint8_t lead) {
+    return lead >= 0xF8 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+}
+
+// Whether bytes that arrive in pieces are strict UTF-8 without a byte-order
+// mark; a character may be cut between two pieces.
+class Utf8Check {
+public:
+    void feed(std::string_view piece) {
+        if (!valid_) return;
+        if (seen_ < 3) {
+            const std::size_t take = std::min<std::size_t>(3 - seen_, piece.size());
+            start_.append(piece.substr(0, take));
+            seen_ += take;
+            if (start_ == "\xEF\xBB\xBF") valid_ = false;
+        }
+        std::size_t pos = 0;
+        if (!cut_.empty()) {
+            const std::size_t length = sequenceLength(static_cast<std::uint8_t>(cut_[0]));
+            pos = std::min(length - cut_.size(), piece.size());
+            cut_.append(piece.substr(0, pos));
+            if (cut_.size() < length) return;
+            valid_ = valid_ && isValidUtf8(cut_);
+            cut_.clear();
+        }
+        // A character begun in the last three bytes may go on in the next piece.
+        std::size_t end = piece.size();
+        for (std::size_t back = 1; back <= 3 && back <= piece.size() - pos; ++back) {
+            const auto byte = static_cast<std::uint8_t>(piece[piece.size() - back]);
+            if ((byte & 0xC0) == 0x80) continue;
+            if (sequenceLength(byte) > back) end = piece.size() - back;
+            break;
+        }
+        valid_ = valid_ && isValidUtf8(piece.substr(pos, end - pos));
+        cut_.assign(piece.substr(end));
+    }
+    bool valid() const { return valid_ && cut_.empty(); }
+
+private:
+    bool valid_ = true;
+    std::size_t seen_ = 0;
+    std::string start_;  // the first three bytes
+    std::string cut_;    // a character cut at the end of the last piece
+};
+
+// Loads entry lines from UTF-8 that arrives in pieces, as loadEntries loads
+// text: only the line at hand is held, and of a line longer than an entry
+// may be, only its length.
+class Utf8Lines {
+public:
+    // `checked`: the bytes are known to be UTF-8, as they are when they come
+    // whole; read again in pieces they may have changed since the check.
+    Utf8Lines(EntryTable& table, std::int16_t& entryCount, bool checked)
+        : table_(table), entryCount_(entryCount), checked_(checked) {}
+
+    void feed(std::string_view piece) {
+        std::size_t pos = 0;
+        if (afterCr_ && !piece.empty()) {
+            afterCr_ = false;
+            if (piece[0] == '\n') pos = 1;
+        }
+        while (pos < piece.size()) {
+            const std::size_t cr = piece.find('\r', pos);
+            const std::string_view part =
+                piece.substr(pos, (cr == std::string_view::npos ? piece.size() : cr) - pos);
+            if (cr != std::string_view::npos && lineBytes_ == 0) {
+                // A whole line in the piece, as most are, needs no copy.
+                signed_ = part.find('=') != std::string_view::npos;
+                if (signed_) lineUnits_ = utf16Length(part);
+                endLine(part);
+            } else {
+                append(part);
+                if (cr == std::string_view::npos) break;
+                endLine(line_);
+            }
+            pos = cr + 1;
+            if (pos == piece.size()) {
+                afterCr_ = true;
+            } else if (piece[pos] == '\n') {
+                ++pos;
+            }
+        }
+    }
+
+    // False when a stored line was not UTF-8 after all: the file changed.
+    bool finish() {
+        if (lineBytes_ > 0) endLine(line_);
+        return !changed_;
+    }
+
+private:
+    void append(std::string_view part) {
+        lineBytes_ += part.size();
+        lineUnits_ += utf16Length(part);
+        signed_ = signed_ || part.find('=') != std::string_view::npos;
+        if (lineUnits_ > kMaxEntryLength + 1) {
+            line_ = {};  // too long for an entry: only a note can be so long
+        } else {
+            line_ += part;
+        }
+    }
+
+    void endLine(std::string_view line) {
+        ++lineNumber_;
+        if (signed_ && !changed_) {
+            admitEntry(lineNumber_, entryCount_, lineUnits_);
+            if (checked_ || isValidUtf8(line)) {
+                ++entryCount_;
+                Entry& slot = table_[static_cast<std::size_t>(entryCount_)];
+                const std::size_t sign = line.find('=');
+                const std::size_t titleUnits = utf16Length(line.substr(0, sign));
+                decodeValidUtf8(line.substr(0, sign), titleUnits, slot.title);
+                decodeValidUtf8(line.substr(sign + 1), lineUnits_ - titleUnits - 1, slot.content);
+            } else {
+                changed_ = true;
+            }
+        }
+        line_.clear();
+        lineBytes_ = lineUnits_ = 0;
+        signed_ = false;
+    }
+
+    EntryTable& table_;
+    std::int16_t& entryCount_;
+    std::string line_;
+    std::size_t lineNumber_ = 0;
+    std::size_t lineBytes_ = 0;
+    std::size_t lineUnits_ = 0;
+    bool signed_ = false;  // the line holds an '='
+    bool checked_;
+    bool afterCr_ = false;
+    bool changed_ = false;
+};
+
+}  // namespace
+
+void loadDataBytes(std::string_view bytes, const TextCodec& codec, EntryTable& table,
+                   std::int16_t& entryCount) {
+    const bool marked = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF") ||
+                        bytes.starts_with("\xEF\xBB\xBF");
+    if (marked || !isValidUtf8(bytes)) {
+        loadEntries(decodeDataFile(bytes, codec), table, entryCount);
+        return;
+    }
+    // The usual file: each title and content is decoded straight into its
+    // slot, so the file's whole text is never held beside the table.
+    Utf8Lines lines(table, entryCount, /*checked=*/true);
+    lines.feed(bytes);
+    lines.finish();
+}
+
+bool loadUtf8InPieces(const ReadInPieces& read, EntryTable& table, std::int16_t& entryCount) {
+    Utf8Check check;
+    if (read([&](std::string_view piece) { check.feed(piece); }) != ReadResult::Read ||
+        !check.valid()) {
+        return false;
+    }
+    const std::int16_t before = entryCount;
+    Utf8Lines lines(table, entryCount, /*checked=*/false);
+    if (read([&](std::string_view piece) { lines.feed(piece); }) == ReadResult::Read &&
+        lines.finish()) {
+        return true;
+    }
+    for (int slot = before + 1; slot <= entryCount; ++slot) {
+        table[static_cast<std::size_t>(slot)] = {};
+    }
+    entryCount = before;
+    return false;
+}
+
 void loadDataFile(const FileSystem& files, const TextCodec& codec,
                   const std::filesystem::path& path, EntryTable& table, std::int16_t& entryCount) {
-    // The bytes are gone once decoded, so that they, the text and the table
-    // are never all held at once.
-    const std::u16string text = decodeDataFile(readDataFile(files, path), codec);
-    loadEntries(text, table, entryCount);
+    // The usual file, UTF-8 without a mark, is read twice, a piece at a time:
+    // once to check that it is UTF-8 and once to load it, so that neither its
+    // bytes nor its text are ever held whole beside the table. Any other file
+    // is read whole.
+    ReadResult result = ReadResult::Read;
+    const bool loaded = loadUtf8InPieces(
+        [&](const std::function<void(std::string_view)>& consume) {
+            return result = files.readRegularFileInPieces(path, kMaxDataFileBytes, consume);
+        },
+        table, entryCount);
+    if (loaded) return;
+    // Not opened again: a pipe, say, may let only one reader in.
+    if (result != ReadResult::Read) throwReadError(result, path);
+    loadDataBytes(readDataFile(files, path), codec, table, entryCount);
 }
 
 }  // namespace quillo

@@ -2,14 +2,15 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
 #include "store/entry_table.h"
 
 namespace quillo {
 
-class FileSystem;
 class TextCodec;
 
 // A data file larger than this is refused rather than read into memory.
@@ -30,6 +31,21 @@ std::u16string decodeDataFile(std::string_view bytes, const TextCodec& codec);
 // Throws RunError 9, naming the line, at the entry line after the 145th, and
 // RunError 7 at an entry line longer than a title and a content may be.
 void loadEntries(std::u16string_view text, EntryTable& table, std::int16_t& entryCount);
+
+// Decodes the bytes of a data file (as decodeDataFile does) and loads them
+// into the table (as loadEntries does).
+void loadDataBytes(std::string_view bytes, const TextCodec& codec, EntryTable& table,
+                   std::int16_t& entryCount);
+
+// Hands a file piece by piece to its argument and says how the read went.
+using ReadInPieces =
+    std::function<ReadResult(const std::function<void(std::string_view piece)>& consume)>;
+
+// Loads a file of strict UTF-8 without a byte-order mark, as loadDataBytes
+// would, from two reads: one to check it and one to load it. Returns false,
+// with the table and the count as they were, for any other file, a read that
+// fails, or bytes that changed between the reads.
+bool loadUtf8InPieces(const ReadInPieces& read, EntryTable& table, std::int16_t& entryCount);
 
 // Reads, decodes and loads `path` into the table.
 void loadDataFile(const FileSystem& files, const TextCodec& codec,

@@ -83,6 +83,11 @@ public:
                                std::string& bytes) const override {
         return real->readRegularFile(path, maxBytes, bytes);
     }
+    ReadResult readRegularFileInPieces(
+        const std::filesystem::path& path, std::uintmax_t maxBytes,
+        const std::function<void(std::string_view piece)>& consume) const override {
+        return real->readRegularFileInPieces(path, maxBytes, consume);
+    }
 
     std::set<std::u16string> files;
     std::u16string directory = u"C:\\Program Files\\Quillo";

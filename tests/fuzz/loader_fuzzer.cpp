@@ -2,7 +2,9 @@
 // it may raise, and what it keeps obeys the file's format.
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "base/run_error.h"
@@ -41,6 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     auto table = std::make_unique<quillo::EntryTable>();
     std::int16_t entryCount = 0;
+    std::string refusal;
     try {
         quillo::loadEntries(text, *table, entryCount);
     } catch (const quillo::RunError& error) {
@@ -48,6 +51,41 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check((error.number() == quillo::ErrorNumber::SubscriptOutOfRange &&
                entryCount == quillo::kMaxEntries) ||
               error.number() == quillo::ErrorNumber::OutOfMemory);
+        refusal = error.concerns();
+    }
+
+    // Split on the bytes before decoding, whole or read in pieces of a size
+    // the input chooses, the loader keeps the same entries or refuses alike.
+    const std::size_t piece = size ? 1 + data[0] % 7 : 1;
+    const auto pieces = [&](const std::function<void(std::string_view)>& consume) {
+        for (std::size_t pos = 0; pos < bytes.size(); pos += piece) {
+            consume(bytes.substr(pos, piece));
+        }
+        return quillo::ReadResult::Read;
+    };
+    for (int way = 0; way < 2; ++way) {
+        auto other = std::make_unique<quillo::EntryTable>();
+        std::int16_t otherCount = 0;
+        std::string otherRefusal;
+        try {
+            if (way == 0) {
+                quillo::loadDataBytes(bytes, codec, *other, otherCount);
+            } else if (!quillo::loadUtf8InPieces(pieces, *other, otherCount)) {
+                check(otherCount == 0);
+                continue;
+            }
+        } catch (const quillo::RunError& error) {
+            otherRefusal = error.concerns();
+        }
+        check(otherRefusal == refusal);
+        if (refusal.empty()) {
+            check(otherCount == entryCount);
+            for (int i = 1; i <= entryCount; ++i) {
+                const auto slot = static_cast<std::size_t>(i);
+                check((*other)[slot].title == (*table)[slot].title);
+                check((*other)[slot].content == (*table)[slot].content);
+            }
+        }
     }
     check(entryCount >= 0 && entryCount <= quillo::kMaxEntries);
     check((*table)[0].title.empty() && (*table)[0].content.empty());

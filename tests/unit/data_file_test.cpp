@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,12 +21,6 @@ struct Loaded {
     EntryTable table;
 };
 
-Loaded loadText(std::u16string_view text) {
-    Loaded loaded;
-    loadEntries(text, loaded.table, loaded.entryCount);
-    return loaded;
-}
-
 using Pairs = std::vector<std::pair<std::u16string, std::u16string>>;
 
 Pairs entriesOf(const Loaded& loaded) {
@@ -33,6 +29,47 @@ Pairs entriesOf(const Loaded& loaded) {
         pairs.emplace_back(loaded.table[i].title, loaded.table[i].content);
     }
     return pairs;
+}
+
+// A read that hands the bytes over `size` at a time.
+ReadInPieces inPieces(const std::string& bytes, std::size_t size) {
+    return [&bytes, size](const std::function<void(std::string_view)>& consume) {
+        for (std::size_t pos = 0; pos < bytes.size(); pos += size) {
+            consume(std::string_view(bytes).substr(pos, size));
+        }
+        return ReadResult::Read;
+    };
+}
+
+// Loads the text, and the same text as UTF-8 bytes, split before they are
+// decoded, whole and in pieces of three bytes: all give the same table, or
+// the same error.
+Loaded loadText(std::u16string_view text) {
+    const SystemServices services = makeSystemServices();
+    const std::string bytes = toUtf8(text);
+    const std::vector<std::function<void(Loaded&)>> ways = {
+        [&](Loaded& l) { loadEntries(text, l.table, l.entryCount); },
+        [&](Loaded& l) { loadDataBytes(bytes, *services.codec, l.table, l.entryCount); },
+        [&](Loaded& l) {
+            EXPECT_TRUE(loadUtf8InPieces(inPieces(bytes, 3), l.table, l.entryCount));
+        },
+    };
+    std::vector<Loaded> loaded(ways.size());
+    std::optional<RunError> firstError;
+    for (std::size_t i = 0; i < ways.size(); ++i) {
+        try {
+            ways[i](loaded[i]);
+            EXPECT_FALSE(firstError) << "way " << i << " does not fail";
+        } catch (const RunError& error) {
+            EXPECT_TRUE(i == 0 || (firstError && firstError->number() == error.number() &&
+                                   firstError->concerns() == error.concerns()))
+                << "way " << i << ": " << error.concerns();
+            if (i == 0) firstError = error;
+        }
+        EXPECT_EQ(entriesOf(loaded[i]), entriesOf(loaded[0])) << "way " << i;
+    }
+    if (firstError) throw *firstError;
+    return loaded[0];
 }
 
 struct LineCase {
@@ -95,7 +132,7 @@ TEST(LoadEntries, The146thEntryLineIsError9NamingTheLine) {
 }
 
 TEST(LoadEntries, AnEntryLongerThanABoxCanTakeIsError7NamingTheLine) {
-    const std::u16string atLimit = u"t=" + std::u16string(kMaxEntryLength - 1, u'x');
+    const std::u16string atLimit = u"t=" + std::u16string(kMaxEntryLength - 1, u'中');
     EXPECT_EQ(loadText(u"free\r\n" + atLimit + u"\r\n").entryCount, 1);
     // A line without a sign is never stored, however long.
     EXPECT_EQ(loadText(std::u16string(2 * kMaxEntryLength, u'x')).entryCount, 0);
@@ -162,6 +199,10 @@ TEST(DecodeDataFile, ChoosesUtf8OrTheAnsiCodePage) {
     for (const DecodeCase& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(decodeDataFile(c.bytes, *services.codec), c.expected);
+        // Read in pieces of a byte, only strict UTF-8 without a mark loads.
+        const bool plain = !c.bytes.starts_with("\xEF\xBB\xBF") && isValidUtf8(c.bytes);
+        Loaded loaded;
+        EXPECT_EQ(loadUtf8InPieces(inPieces(c.bytes, 1), loaded.table, loaded.entryCount), plain);
     }
 }
 

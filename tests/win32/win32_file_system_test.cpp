@@ -44,10 +44,13 @@ TEST_F(Win32FileSystemTest, OnlyRegularFilesAreRead) {
     std::filesystem::create_directories(dir_ / "folder");
     const std::wstring pipeName =
         L"\\\\.\\pipe\\quillo_test_" + std::to_wstring(GetCurrentProcessId());
-    // A pipe with a listening end that never writes.
-    const HANDLE pipe = CreateNamedPipeW(pipeName.c_str(), PIPE_ACCESS_OUTBOUND,
-                                         PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0, 0, 0, nullptr);
-    ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+    // A pipe with listening ends that never write, one for each of the reads.
+    HANDLE pipes[2];
+    for (HANDLE& pipe : pipes) {
+        pipe = CreateNamedPipeW(pipeName.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT,
+                                2, 0, 0, 0, nullptr);
+        ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+    }
     struct Case {
         std::filesystem::path path;
         ReadResult result;
@@ -67,10 +70,19 @@ TEST_F(Win32FileSystemTest, OnlyRegularFilesAreRead) {
         std::string bytes;
         EXPECT_EQ(files.readRegularFile(c.path, 1024, bytes), c.result);
         EXPECT_EQ(bytes, c.result == ReadResult::Read ? "a=b" : "");
+        std::string pieces;
+        EXPECT_EQ(files.readRegularFileInPieces(c.path, 1024,
+                                                [&](std::string_view piece) { pieces += piece; }),
+                  c.result);
+        if (c.result == ReadResult::Read) {
+            EXPECT_EQ(pieces, "a=b");
+        }
     }
     std::string bytes;
     EXPECT_EQ(files.readRegularFile(dir_ / "data.txt", 2, bytes), ReadResult::TooLarge);
-    CloseHandle(pipe);
+    EXPECT_EQ(files.readRegularFileInPieces(dir_ / "data.txt", 2, [](std::string_view) {}),
+              ReadResult::TooLarge);
+    for (const HANDLE pipe : pipes) CloseHandle(pipe);
 }
 
 TEST(Win32FileSystem, DirectoryOfAFullFileName) {

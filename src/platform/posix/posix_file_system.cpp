@@ -53,9 +53,12 @@ std::u16string PosixFileSystem::programDirectory() const {
     return fromPath(exe.parent_path());
 }
 
-ReadResult PosixFileSystem::readRegularFile(const std::filesystem::path& path,
-                                            std::uintmax_t maxBytes, std::string& bytes) const {
-    bytes.clear();
+namespace {
+
+// Opens a regular file and hands `read` the size it claims and a function
+// that reads from it as readToEnd wants.
+template <typename Read>
+ReadResult withRegularFile(const std::filesystem::path& path, Read read) {
     // Without O_NONBLOCK the open of a named pipe waits for a writer for ever.
     const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (file.get() < 0) {
@@ -65,13 +68,31 @@ ReadResult PosixFileSystem::readRegularFile(const std::filesystem::path& path,
     if (::fstat(file.get(), &status) != 0) return ReadResult::NoAccess;
     if (!S_ISREG(status.st_mode)) return ReadResult::NotRegular;
 
-    return readToEnd(static_cast<std::uintmax_t>(std::max<off_t>(status.st_size, 0)), maxBytes,
-                     bytes, [&](char* buffer, std::size_t size) -> long long {
-                         for (;;) {
-                             const ssize_t got = ::read(file.get(), buffer, size);
-                             if (got >= 0 || errno != EINTR) return got;
-                         }
-                     });
+    return read(static_cast<std::uintmax_t>(std::max<off_t>(status.st_size, 0)),
+                [&](char* buffer, std::size_t size) -> long long {
+                    for (;;) {
+                        const ssize_t got = ::read(file.get(), buffer, size);
+                        if (got >= 0 || errno != EINTR) return got;
+                    }
+                });
+}
+
+}  // namespace
+
+ReadResult PosixFileSystem::readRegularFile(const std::filesystem::path& path,
+                                            std::uintmax_t maxBytes, std::string& bytes) const {
+    bytes.clear();
+    return withRegularFile(path, [&](std::uintmax_t size, auto readSome) {
+        return readToEnd(size, maxBytes, bytes, readSome);
+    });
+}
+
+ReadResult PosixFileSystem::readRegularFileInPieces(
+    const std::filesystem::path& path, std::uintmax_t maxBytes,
+    const std::function<void(std::string_view piece)>& consume) const {
+    return withRegularFile(path, [&](std::uintmax_t size, auto readSome) {
+        return readInPieces(size, maxBytes, readSome, consume);
+    });
 }
 
 }  // namespace quillo

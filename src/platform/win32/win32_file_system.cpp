@@ -47,9 +47,12 @@ std::u16string directoryOf(std::u16string_view fileName) {
     return directory;
 }
 
-ReadResult Win32FileSystem::readRegularFile(const std::filesystem::path& path,
-                                            std::uintmax_t maxBytes, std::string& bytes) const {
-    bytes.clear();
+namespace {
+
+// Opens a regular file and hands `read` the size it claims and a function
+// that reads from it as readToEnd wants.
+template <typename Read>
+ReadResult withRegularFile(const std::filesystem::path& path, Read read) {
     // Others may go on reading and writing the file, as an editor does. A
     // pipe or a device opens without waiting, and a folder opens too (backup
     // semantics) so that it is told apart; what was opened is checked before
@@ -70,10 +73,28 @@ ReadResult Win32FileSystem::readRegularFile(const std::filesystem::path& path,
     if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return ReadResult::NotRegular;
 
     const std::uintmax_t size = (std::uintmax_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
-    return readToEnd(size, maxBytes, bytes, [&](char* buffer, std::size_t wanted) -> long long {
+    return read(size, [&](char* buffer, std::size_t wanted) -> long long {
         DWORD got = 0;
         const auto chunk = static_cast<DWORD>(std::min<std::size_t>(wanted, 1u << 30));
         return ReadFile(opened, buffer, chunk, &got, nullptr) ? got : -1;
+    });
+}
+
+}  // namespace
+
+ReadResult Win32FileSystem::readRegularFile(const std::filesystem::path& path,
+                                            std::uintmax_t maxBytes, std::string& bytes) const {
+    bytes.clear();
+    return withRegularFile(path, [&](std::uintmax_t size, auto readSome) {
+        return readToEnd(size, maxBytes, bytes, readSome);
+    });
+}
+
+ReadResult Win32FileSystem::readRegularFileInPieces(
+    const std::filesystem::path& path, std::uintmax_t maxBytes,
+    const std::function<void(std::string_view piece)>& consume) const {
+    return withRegularFile(path, [&](std::uintmax_t size, auto readSome) {
+        return readInPieces(size, maxBytes, readSome, consume);
     });
 }
 

@@ -13,6 +13,9 @@ public:
     std::u16string programDirectory() const override;
     ReadResult readRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes,
                                std::string& bytes) const override;
+    ReadResult readRegularFileInPieces(
+        const std::filesystem::path& path, std::uintmax_t maxBytes,
+        const std::function<void(std::string_view piece)>& consume) const override;
 };
 
 // The directory part of a full file name: no trailing backslash, except at a
