@@ -560,11 +560,19 @@ def case_menu_edit(args):
         check(code == 0, f"编辑数据 ended the program with exit code {code}")
 
         if args.wine:
-            # Wine's notepad, by its fixed path, titled with the file's name.
-            editor = wait_until("the editor's window", lambda: editor_windows(s), 20)
+            # Wine's notepad, by its fixed path, titled with the file's name
+            # once it has read the file (an untitled window may come first).
+            def editor_on_data():
+                editor = editor_windows(s)
+                titles = [s.x("xdotool", "getwindowname", w)[1].strip() for w in editor]
+                return editor if titles and all(t.startswith("data.txt - ") for t in titles) \
+                    else None
+            try:
+                editor = wait_until("the editor's window on data.txt", editor_on_data, 20)
+            except Failure:
+                titles = [s.x("xdotool", "getwindowname", w)[1].strip() for w in editor_windows(s)]
+                raise Failure(f"the editor shows another file: {titles}") from None
             check(len(editor) == 1, f"{len(editor)} editor windows")
-            check(s.x("xdotool", "getwindowname", editor[0])[1].startswith("data.txt - "),
-                  "the editor shows another file")
             s.focus(int(editor[0]))
             s.xdo("key", "ctrl+a")
             s.clipboard_after_copy(int(editor[0]), "程序目录=这一份")
