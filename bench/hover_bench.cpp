@@ -3,12 +3,9 @@
 // handler alone, and with the repaint), each further move over it; and
 // Restore and a page down with 145 boxes of 1,048,575 characters revealed.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <QApplication>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 
@@ -17,7 +14,6 @@
 #include "mainwindow/entry_box.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/vscroll_bar.h"
-#include "platform/system_services.h"
 
 namespace {
 
@@ -37,17 +33,14 @@ std::u16string mixedText(std::size_t length) {
 // characters of content, and shown.
 struct Fixture {
     Fixture(int entries, std::size_t contentLength) {
-        std::string dir = std::filesystem::temp_directory_path() / "quillo-hover-XXXXXX";
-        if (!mkdtemp(dir.data())) std::abort();
-        dataFile = std::filesystem::path(dir) / "data.txt";
-        {
-            const std::string content = toUtf8(mixedText(contentLength));
-            std::ofstream out(dataFile, std::ios::binary);
-            for (int k = 1; k <= entries; ++k) out << "长" << k << "=" << content << "\r\n";
+        const std::string content = toUtf8(mixedText(contentLength));
+        std::string& data = fake.files.contents["data.txt"];
+        for (int k = 1; k <= entries; ++k) {
+            data += "长" + std::to_string(k) + "=" + content + "\r\n";
         }
-        form = std::make_unique<Form1>(platform, dataFile);
+        form = std::make_unique<Form1>(fake.platform);
         form->Form_Load();
-        if (!windows.messages.empty() || form->entryCount() != entries ||
+        if (!fake.windows.messages.empty() || form->entryCount() != entries ||
             form->entryTable()[1].content.size() != contentLength) {
             std::fprintf(stderr, "the data file did not load as expected\n");
             std::exit(1);
@@ -55,17 +48,8 @@ struct Fixture {
         form->show();
         QApplication::processEvents();
     }
-    ~Fixture() {
-        form.reset();
-        std::error_code ec;
-        std::filesystem::remove_all(dataFile.parent_path(), ec);
-    }
 
-    SystemServices services = makeSystemServices();
-    fakes::FakeProcesses processes;
-    fakes::FakeWindowSystem windows;
-    Platform platform{*services.codec, *services.files, processes, *services.registry, windows};
-    std::filesystem::path dataFile;
+    fakes::FakePlatform fake;
     std::unique_ptr<Form1> form;
 };
 

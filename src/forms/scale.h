@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/pixel_rect.h"
+
 namespace quillo {
 
 // The main window places its controls in units of its own: one horizontal unit
@@ -14,14 +16,6 @@ struct UnitRect {
     int top = 0;
     int width = 0;
     int height = 0;
-};
-
-struct PixelRect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-    bool operator==(const PixelRect&) const = default;
 };
 
 // Edges are rounded to whole logical pixels, so that neighbours share an edge.

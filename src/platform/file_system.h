@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -16,6 +18,17 @@ enum class ReadResult {
     TooLarge,
 };
 
+// A regular file that a backend has opened for reading.
+class OpenFile {
+public:
+    virtual ~OpenFile() = default;
+    // The size the file claims. Only a hint: files under /proc say 0, and a
+    // file may grow while it is read.
+    virtual std::uintmax_t sizeHint() const = 0;
+    // Reads up to `size` bytes; returns how many, 0 at the end, -1 on failure.
+    virtual long long readSome(char* buffer, std::size_t size) = 0;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -24,18 +37,28 @@ public:
     // The directory holding the program's executable, with no trailing separator
     // except at a root ("C:\", "/").
     virtual std::u16string programDirectory() const = 0;
-    // Reads a regular file (links followed) whole into `bytes`. Nothing waits
-    // on a pipe or a device: what is opened is checked, so no swap between a
-    // check and the open slips through. Past `maxBytes` bytes actually read
-    // it stops with TooLarge, whatever size the file claims.
-    virtual ReadResult readRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes,
-                                       std::string& bytes) const = 0;
-    // Reads the file as readRegularFile does, but hands it to `consume` piece
-    // by piece as it is read, so that it is never held whole. On a result
-    // other than Read, what was consumed is of no use.
-    virtual ReadResult readRegularFileInPieces(
+    // Opens a regular file, links followed, into `file`. Nothing waits on a
+    // pipe or a device, and what is opened is what is checked, so no swap
+    // between a check and the open slips through.
+    virtual ReadResult openRegularFile(const std::filesystem::path& path,
+                                       std::unique_ptr<OpenFile>& file) const = 0;
+
+    // Reads a regular file whole into `bytes`. Past `maxBytes` bytes actually
+    // read it stops with TooLarge, whatever size the file claims.
+    ReadResult readRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes,
+                               std::string& bytes) const;
+    // The same, but hands the file to `consume` a piece at a time, so that it
+    // is never held whole. On a result other than Read, what was consumed is
+    // of no use.
+    ReadResult readRegularFileInPieces(
         const std::filesystem::path& path, std::uintmax_t maxBytes,
-        const std::function<void(std::string_view piece)>& consume) const = 0;
+        const std::function<void(std::string_view piece)>& consume) const;
 };
+
+// The read loops behind readRegularFile and readRegularFileInPieces, on a file
+// already open.
+ReadResult readToEnd(OpenFile& file, std::uintmax_t maxBytes, std::string& bytes);
+ReadResult readInPieces(OpenFile& file, std::uintmax_t maxBytes,
+                        const std::function<void(std::string_view piece)>& consume);
 
 }  // namespace quillo

@@ -3,25 +3,18 @@
 #include <cstdint>
 #include <string>
 
+#include "base/pixel_rect.h"
+
 namespace quillo {
 
 // A top-level window as the window system knows it (HWND, X11 window id).
 using NativeWindow = std::uintptr_t;
 
-// Outer (frame) geometry in logical screen pixels at 96 dots per inch.
-struct ScreenRect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-    bool operator==(const ScreenRect&) const = default;
-};
-
 class WindowSystem {
 public:
     virtual ~WindowSystem() = default;
     // Shows the window above all non-topmost windows with its frame at `outer`.
-    virtual void placeTopmost(NativeWindow window, ScreenRect outer) = 0;
+    virtual void placeTopmost(NativeWindow window, PixelRect outer) = 0;
     // Changes the frame's height, keeping its place and width.
     virtual void setOuterHeight(NativeWindow window, int height) = 0;
     // A modal message box with an OK button only.

@@ -1,15 +1,19 @@
 #pragma once
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "base/run_error.h"
 #include "platform/file_system.h"
+#include "platform/platform.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/system_services.h"
@@ -25,7 +29,7 @@ public:
         std::u16string text;
     };
 
-    void placeTopmost(NativeWindow window, ScreenRect outer) override {
+    void placeTopmost(NativeWindow window, PixelRect outer) override {
         placements.push_back({window, outer});
         events.push_back("place");
     }
@@ -39,7 +43,7 @@ public:
         events.push_back("end");
     }
 
-    std::vector<std::pair<NativeWindow, ScreenRect>> placements;
+    std::vector<std::pair<NativeWindow, PixelRect>> placements;
     std::vector<int> outerHeights;
     std::vector<Message> messages;
     std::vector<int> exitCodes;
@@ -70,29 +74,47 @@ public:
     std::vector<Started> started;
 };
 
-// Looks up made-up files and program folders; reads real files through the
-// system's own file system, as the forms read data.txt from disk.
+// Files in memory: the bytes of each file that reads, the result of each
+// that does not, and the normal files that lookups find. Nothing on disk.
 class FakeFileSystem : public FileSystem {
 public:
     bool isNormalFile(const std::u16string& path) const override {
         lookups.push_back(path);
-        return files.count(path) > 0;
+        return normalFiles.count(path) > 0;
     }
     std::u16string programDirectory() const override { return directory; }
-    ReadResult readRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes,
-                               std::string& bytes) const override {
-        return real->readRegularFile(path, maxBytes, bytes);
-    }
-    ReadResult readRegularFileInPieces(
-        const std::filesystem::path& path, std::uintmax_t maxBytes,
-        const std::function<void(std::string_view piece)>& consume) const override {
-        return real->readRegularFileInPieces(path, maxBytes, consume);
+    ReadResult openRegularFile(const std::filesystem::path& path,
+                               std::unique_ptr<OpenFile>& file) const override {
+        if (const auto failure = failures.find(path); failure != failures.end()) {
+            return failure->second;
+        }
+        const auto bytes = contents.find(path);
+        if (bytes == contents.end()) return ReadResult::NotFound;
+        file = std::make_unique<MemoryFile>(bytes->second);
+        return ReadResult::Read;
     }
 
-    std::set<std::u16string> files;
+    std::map<std::filesystem::path, std::string> contents;
+    std::map<std::filesystem::path, ReadResult> failures;
+    std::set<std::u16string> normalFiles;
     std::u16string directory = u"C:\\Program Files\\Quillo";
     mutable std::vector<std::u16string> lookups;
-    std::unique_ptr<FileSystem> real = makeSystemServices().files;
+
+private:
+    class MemoryFile : public OpenFile {
+    public:
+        explicit MemoryFile(std::string_view bytes) : bytes_(bytes) {}
+        std::uintmax_t sizeHint() const override { return bytes_.size(); }
+        long long readSome(char* buffer, std::size_t size) override {
+            const std::size_t n = std::min(size, bytes_.size());
+            std::memcpy(buffer, bytes_.data(), n);
+            bytes_.remove_prefix(n);
+            return static_cast<long long>(n);
+        }
+
+    private:
+        std::string_view bytes_;
+    };
 };
 
 // A registry of keys (by root and path) holding typed values. It records every
@@ -152,6 +174,17 @@ public:
     std::vector<std::string> queries;
     std::vector<RegKey> closes;
     RegKey nextHandle = 0x1000;
+};
+
+// The system as the forms see it, all fakes but the code page (936, for the
+// GBK cases), which is the real one.
+struct FakePlatform {
+    std::unique_ptr<TextCodec> codec = makeSystemServices().codec;
+    FakeFileSystem files;
+    FakeProcesses processes;
+    FakeRegistry registry;
+    FakeWindowSystem windows;
+    Platform platform{*codec, files, processes, registry, windows};
 };
 
 }  // namespace quillo::fakes

@@ -35,7 +35,7 @@ void expectReadOnlyAndClosed(const FakeRegistry& registry) {
 
 class GetKeyValueTest : public ::testing::Test {
 protected:
-    SystemServices services = makeSystemServices();
+    const std::unique_ptr<TextCodec> codec = makeSystemServices().codec;
     FakeRegistry registry;
 
     // Reads PATH of location 1 after storing `bytes` there (if any) as `type`.
@@ -43,8 +43,8 @@ protected:
                                          const std::u16string& valueName = u"PATH") {
         if (value) registry.set(kPathKey, "PATH", value->first, value->second);
         std::u16string text = u"stale text from the caller";
-        const bool ok = GetKeyValue(registry, *services.codec, kHkeyLocalMachine, kSysInfoPathKey,
-                                    valueName, text);
+        const bool ok =
+            GetKeyValue(registry, *codec, kHkeyLocalMachine, kSysInfoPathKey, valueName, text);
         return {ok, text};
     }
 };
@@ -120,23 +120,13 @@ TEST_F(GetKeyValueTest, MissingValueIsFalseAndClosesTheKey) {
 TEST_F(GetKeyValueTest, NamesReachTheRegistryInTheAnsiCodePage) {
     registry.set("SOFTWARE\\\xB2\xE2\xCA\xD4", "\xC2\xB7\xBE\xB6", kRegSz, "ok");
     std::u16string text;
-    EXPECT_TRUE(GetKeyValue(registry, *services.codec, kHkeyLocalMachine, u"SOFTWARE\\测试",
-                            u"路径", text));
+    EXPECT_TRUE(GetKeyValue(registry, *codec, kHkeyLocalMachine, u"SOFTWARE\\测试", u"路径", text));
     EXPECT_EQ(text, u"ok");
     expectReadOnlyAndClosed(registry);
 }
 
-struct Launch {
-    SystemServices services = makeSystemServices();
-    FakeRegistry registry;
-    fakes::FakeFileSystem files;
-    fakes::FakeProcesses processes;
-    fakes::FakeWindowSystem windows;
-
-    void run() {
-        Platform platform{*services.codec, files, processes, registry, windows};
-        StartSysInfo(platform);
-    }
+struct Launch : fakes::FakePlatform {
+    void run() { StartSysInfo(platform); }
 };
 
 TEST(StartSysInfo, TriesBothLocationsInOrder) {
@@ -159,7 +149,7 @@ TEST(StartSysInfo, TriesBothLocationsInOrder) {
          [](Launch& l) {
              l.registry.set(kDirKey, "MSINFO", kRegSz,
                             "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo");
-             l.files.files.insert(kToolDir + u"\\MSINFO32.EXE");
+             l.files.normalFiles.insert(kToolDir + u"\\MSINFO32.EXE");
          },
          {fromDir},
          {fromDir},
@@ -178,7 +168,7 @@ TEST(StartSysInfo, TriesBothLocationsInOrder) {
              l.registry.set(kPathKey, "Other", kRegSz, "C:\\elsewhere.exe");
              l.registry.set(kDirKey, "MSINFO", kRegSz,
                             "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo");
-             l.files.files.insert(kToolDir + u"\\MSINFO32.EXE");
+             l.files.normalFiles.insert(kToolDir + u"\\MSINFO32.EXE");
          },
          {fromDir},
          {fromDir},
@@ -189,7 +179,7 @@ TEST(StartSysInfo, TriesBothLocationsInOrder) {
                             std::string("%ProgramFiles%\\msinfo32.exe\0", 28));
              l.registry.set(kDirKey, "MSINFO", kRegSz,
                             "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo");
-             l.files.files.insert(kToolDir + u"\\MSINFO32.EXE");
+             l.files.normalFiles.insert(kToolDir + u"\\MSINFO32.EXE");
          },
          {fromDir},
          {fromDir},
@@ -257,18 +247,15 @@ public:
 };
 
 TEST(StartSysInfo, AnyErrorIsTrappedAndTheKeyStillClosed) {
-    SystemServices services = makeSystemServices();
+    fakes::FakePlatform fake;
     ThrowingRegistry registry;
     registry.set(kPathKey, "PATH", kRegSz, "x");
-    fakes::FakeFileSystem files;
-    fakes::FakeProcesses processes;
-    fakes::FakeWindowSystem windows;
-    Platform platform{*services.codec, files, processes, registry, windows};
+    Platform platform{*fake.codec, fake.files, fake.processes, registry, fake.windows};
 
     EXPECT_NO_THROW(StartSysInfo(platform));
 
-    EXPECT_EQ(windows.messages.size(), 1u);
-    EXPECT_TRUE(processes.attempts.empty());
+    EXPECT_EQ(fake.windows.messages.size(), 1u);
+    EXPECT_TRUE(fake.processes.attempts.empty());
     expectReadOnlyAndClosed(registry);
 }
 

@@ -2,10 +2,8 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTemporaryDir>
 #include <QTranslator>
 #include <QtTest>
-#include <fstream>
 #include <memory>
 
 #include "fakes/fake_platform.h"
@@ -16,36 +14,30 @@
 #include "mainwindow/form1.h"
 #include "mainwindow/vscroll_bar.h"
 #include "platform/qt/qt_window_system.h"
-#include "platform/system_services.h"
 
 using namespace quillo;
 
 namespace {
 
-// A Form1 on a data file written for the test, with fakes for what leaves the
-// program (processes, message boxes, the end of the program).
+// A Form1 on a data file of the test's own, over fakes; with `realWindows`
+// Qt places the window and shows the message boxes.
 struct LoadedForm {
     explicit LoadedForm(const std::string& data, bool realWindows = false) {
-        const std::filesystem::path file = dir.filePath("data.txt").toStdString();
-        std::ofstream(file, std::ios::binary) << data;
-        WindowSystem& windowSystem = realWindows ? static_cast<WindowSystem&>(qtWindows)
-                                                 : static_cast<WindowSystem&>(windows);
-        platform = std::make_unique<Platform>(
-            Platform{*services.codec, files, processes, *services.registry, windowSystem});
-        form = std::make_unique<Form1>(*platform, file);
-        guarded(windowSystem, [this] { form->Form_Load(); });
+        fake.files.contents["data.txt"] = data;
+        Platform& platform = realWindows ? qtPlatform : fake.platform;
+        form = std::make_unique<Form1>(platform);
+        guarded(platform.windows, [this] { form->Form_Load(); });
     }
 
     EntryBox* box(int k) const { return form->Text1(k); }
     VScrollBar* scroll() const { return form->VScroll1(); }
 
-    QTemporaryDir dir;
-    SystemServices services = makeSystemServices();
-    fakes::FakeFileSystem files;
-    fakes::FakeProcesses processes;
-    fakes::FakeWindowSystem windows;
+    fakes::FakePlatform fake;
+    fakes::FakeFileSystem& files = fake.files;
+    fakes::FakeProcesses& processes = fake.processes;
+    fakes::FakeWindowSystem& windows = fake.windows;
     QtWindowSystem qtWindows;
-    std::unique_ptr<Platform> platform;
+    Platform qtPlatform{*fake.codec, fake.files, fake.processes, fake.registry, qtWindows};
     std::unique_ptr<Form1> form;
 };
 
@@ -149,21 +141,19 @@ private slots:
 
     void placesTheWindowBeforeLoading() {
         // Without its data file the load fails: the window is in place by then.
-        LoadedForm f("");
-        QFile::remove(f.dir.filePath("data.txt"));
-        fakes::FakeWindowSystem windows;
-        Platform platform{*f.services.codec, f.files, f.processes, *f.services.registry, windows};
-        Form1 form(platform, f.dir.filePath("data.txt").toStdString());
+        fakes::FakePlatform fake;
+        fakes::FakeWindowSystem& windows = fake.windows;
+        Form1 form(fake.platform);
         guarded(windows, [&] { form.Form_Load(); });
         QCOMPARE(windows.events, (std::vector<std::string>{"place", "message", "end"}));
-        const ScreenRect outer = windows.placements.at(0).second;
+        const PixelRect outer = windows.placements.at(0).second;
         QCOMPARE(QRect(outer.x, outer.y, outer.width, outer.height), QRect(668, 100, 132, 136));
         QCOMPARE(windows.outerHeights, std::vector<int>{176});
         QCOMPARE(form.VScroll1()->geometry(), QRect(109, 0, 16, 132));
         QCOMPARE(windows.exitCodes, std::vector<int>{53});
         QCOMPARE(windows.messages[0].title, std::u16string(u"quillo4"));
         QVERIFY(QString::fromStdU16String(windows.messages[0].text)
-                    .contains(f.dir.filePath("data.txt")));
+                    .contains(QDir::current().absoluteFilePath("data.txt")));
         QCOMPARE(form.Text1Count(), 1);
         QCOMPARE(form.windowTitle(), QStringLiteral("Quillo4.0版"));
         QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);

@@ -11,7 +11,6 @@
 #include "dialogs/form2.h"
 #include "fakes/fake_platform.h"
 #include "mainwindow/form1.h"
-#include "platform/system_services.h"
 
 using namespace quillo;
 
@@ -23,22 +22,12 @@ QString shownInstructions() {
     return QString::fromUtf16(kInstructions).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-// The main window with no entries, shown, with fakes for the system.
+// The main window with no entries, shown, over fakes.
 struct MainWindow {
-    MainWindow() {
-        platform = std::make_unique<Platform>(
-            Platform{*services.codec, files, processes, registry, windows});
-        form = std::make_unique<Form1>(*platform, "no-such-data.txt");
-        form->show();
-    }
+    MainWindow() { form->show(); }
 
-    SystemServices services = makeSystemServices();
-    fakes::FakeFileSystem files;
-    fakes::FakeProcesses processes;
-    fakes::FakeRegistry registry;
-    fakes::FakeWindowSystem windows;
-    std::unique_ptr<Platform> platform;
-    std::unique_ptr<Form1> form;
+    fakes::FakePlatform fake;
+    std::unique_ptr<Form1> form = std::make_unique<Form1>(fake.platform);
 };
 
 // Runs `whileOpen` on the modal dialog once it is shown, then presses OK if the

@@ -8,7 +8,6 @@
 #include "dialogs/frm_about.h"
 #include "fakes/fake_platform.h"
 #include "mainwindow/form1.h"
-#include "platform/system_services.h"
 
 using namespace quillo;
 
@@ -16,19 +15,17 @@ namespace {
 
 // An about box over fakes: an empty registry unless a test fills it.
 struct About {
-    About() { dialog = std::make_unique<frmAbout>(platform); }
+    About() { dialog = std::make_unique<frmAbout>(fake.platform); }
 
     [[nodiscard]] bool showActive() {
         dialog->show();
         return QTest::qWaitForWindowActive(dialog.get());
     }
 
-    SystemServices services = makeSystemServices();
-    fakes::FakeFileSystem files;
-    fakes::FakeProcesses processes;
-    fakes::FakeRegistry registry;
-    fakes::FakeWindowSystem windows;
-    Platform platform{*services.codec, files, processes, registry, windows};
+    fakes::FakePlatform fake;
+    fakes::FakeProcesses& processes = fake.processes;
+    fakes::FakeRegistry& registry = fake.registry;
+    fakes::FakeWindowSystem& windows = fake.windows;
     std::unique_ptr<frmAbout> dialog;
 };
 
@@ -194,7 +191,7 @@ private slots:
 
     void aboutOpensModallyFromTheMainWindow() {
         About about;  // for its fakes
-        Form1 form(about.platform, "no-such-data.txt");
+        Form1 form(about.fake.platform);
         form.show();
         int openings = 0;
         bool modal = false;

@@ -10,7 +10,6 @@
 #include <system_error>
 
 #include "base/unicode.h"
-#include "platform/read_to_end.h"
 
 namespace quillo {
 namespace {
@@ -24,20 +23,6 @@ std::u16string fromPath(const std::filesystem::path& path) {
     const std::u8string utf8 = path.u8string();
     return decodeUtf8(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
 }
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 }  // namespace
 
@@ -55,44 +40,43 @@ std::u16string PosixFileSystem::programDirectory() const {
 
 namespace {
 
-// Opens a regular file and hands `read` the size it claims and a function
-// that reads from it as readToEnd wants.
-template <typename Read>
-ReadResult withRegularFile(const std::filesystem::path& path, Read read) {
-    // Without O_NONBLOCK the open of a named pipe waits for a writer for ever.
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (file.get() < 0) {
-        return errno == ENOENT || errno == ENOTDIR ? ReadResult::NotFound : ReadResult::NoAccess;
-    }
-    struct stat status {};
-    if (::fstat(file.get(), &status) != 0) return ReadResult::NoAccess;
-    if (!S_ISREG(status.st_mode)) return ReadResult::NotRegular;
+class PosixFile : public OpenFile {
+public:
+    PosixFile(int fd, std::uintmax_t size) : fd_(fd), size_(size) {}
+    ~PosixFile() override { ::close(fd_); }
+    PosixFile(const PosixFile&) = delete;
+    PosixFile& operator=(const PosixFile&) = delete;
 
-    return read(static_cast<std::uintmax_t>(std::max<off_t>(status.st_size, 0)),
-                [&](char* buffer, std::size_t size) -> long long {
-                    for (;;) {
-                        const ssize_t got = ::read(file.get(), buffer, size);
-                        if (got >= 0 || errno != EINTR) return got;
-                    }
-                });
-}
+    std::uintmax_t sizeHint() const override { return size_; }
+    long long readSome(char* buffer, std::size_t size) override {
+        for (;;) {
+            const ssize_t got = ::read(fd_, buffer, size);
+            if (got >= 0 || errno != EINTR) return got;
+        }
+    }
+
+private:
+    int fd_;
+    std::uintmax_t size_;
+};
 
 }  // namespace
 
-ReadResult PosixFileSystem::readRegularFile(const std::filesystem::path& path,
-                                            std::uintmax_t maxBytes, std::string& bytes) const {
-    bytes.clear();
-    return withRegularFile(path, [&](std::uintmax_t size, auto readSome) {
-        return readToEnd(size, maxBytes, bytes, readSome);
-    });
-}
-
-ReadResult PosixFileSystem::readRegularFileInPieces(
-    const std::filesystem::path& path, std::uintmax_t maxBytes,
-    const std::function<void(std::string_view piece)>& consume) const {
-    return withRegularFile(path, [&](std::uintmax_t size, auto readSome) {
-        return readInPieces(size, maxBytes, readSome, consume);
-    });
+ReadResult PosixFileSystem::openRegularFile(const std::filesystem::path& path,
+                                            std::unique_ptr<OpenFile>& file) const {
+    // Without O_NONBLOCK the open of a named pipe waits for a writer for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == ENOENT || errno == ENOTDIR ? ReadResult::NotFound : ReadResult::NoAccess;
+    }
+    struct stat status {};
+    const bool statted = ::fstat(fd, &status) == 0;
+    auto opened = std::make_unique<PosixFile>(
+        fd, static_cast<std::uintmax_t>(std::max<off_t>(status.st_size, 0)));
+    if (!statted) return ReadResult::NoAccess;
+    if (!S_ISREG(status.st_mode)) return ReadResult::NotRegular;
+    file = std::move(opened);
+    return ReadResult::Read;
 }
 
 }  // namespace quillo

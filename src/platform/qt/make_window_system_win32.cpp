@@ -12,7 +12,7 @@ namespace {
 // Message boxes and the end of the program stay Qt's.
 class QtWin32WindowSystem : public QtWindowSystem {
 public:
-    void placeTopmost(NativeWindow window, ScreenRect outer) override {
+    void placeTopmost(NativeWindow window, PixelRect outer) override {
         if (QWidget* widget = QWidget::find(static_cast<WId>(window))) widget->show();
         setMainWindow(window);
         native_.placeTopmost(window, outer);

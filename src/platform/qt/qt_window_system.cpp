@@ -46,7 +46,7 @@ protected:
 
 }  // namespace
 
-void QtWindowSystem::placeTopmost(NativeWindow window, ScreenRect outer) {
+void QtWindowSystem::placeTopmost(NativeWindow window, PixelRect outer) {
     QWidget* widget = widgetOf(window);
     if (!widget) return;
     setMainWindow(window);

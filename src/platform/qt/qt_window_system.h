@@ -8,7 +8,7 @@ namespace quillo {
 // through QMessageBox.
 class QtWindowSystem : public WindowSystem {
 public:
-    void placeTopmost(NativeWindow window, ScreenRect outer) override;
+    void placeTopmost(NativeWindow window, PixelRect outer) override;
     void setOuterHeight(NativeWindow window, int height) override;
     void showMessage(const std::u16string& title, const std::u16string& text) override;
     void endProgram(int exitCode) override;

@@ -110,7 +110,7 @@ constexpr std::size_t kGravityItem = 17;
 // Places the client in device pixels, which Qt's logical ones cannot always
 // give at a fractional scale, and fixes its size there: Qt's hints would
 // round it (and at 150% ask for even sizes only).
-void placeNatively(xcb_connection_t* c, xcb_window_t window, ScreenRect client) {
+void placeNatively(xcb_connection_t* c, xcb_window_t window, PixelRect client) {
     std::vector<std::uint32_t> hints =
         property32(c, window, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS);
     hints.resize(kSizeHintItems, 0);
@@ -140,7 +140,7 @@ int toLogical(int devicePixels, double scale) {
 
 }  // namespace
 
-void X11WindowSystem::placeTopmost(NativeWindow window, ScreenRect outer) {
+void X11WindowSystem::placeTopmost(NativeWindow window, PixelRect outer) {
     QWidget* widget = QWidget::find(static_cast<WId>(window));
     xcb_connection_t* c = connectionOf();
     // The frame of a window that can be resized has a grip more: the size is
@@ -172,7 +172,7 @@ void X11WindowSystem::placeClient(NativeWindow window) {
     QWidget* widget = QWidget::find(static_cast<WId>(window));
     xcb_connection_t* c = connectionOf();
     if (!widget || !c) return;
-    const ScreenRect client = clientRectFor(toDevicePixels(outer_, scale_), *extents_);
+    const PixelRect client = clientRectFor(toDevicePixels(outer_, scale_), *extents_);
     // Qt's own idea of the window as near as logical pixels come, so that it
     // asks for nothing else; the X server then gets the exact rectangle.
     const QRect logical(toLogical(client.x, scale_), toLogical(client.y, scale_),

@@ -13,14 +13,14 @@ namespace quillo {
 // nothing of its frame, Qt places the window as on any other platform.
 class X11WindowSystem : public QtWindowSystem {
 public:
-    void placeTopmost(NativeWindow window, ScreenRect outer) override;
+    void placeTopmost(NativeWindow window, PixelRect outer) override;
     void setOuterHeight(NativeWindow window, int height) override;
 
 private:
     void placeClient(NativeWindow window);
 
     std::optional<FrameExtents> extents_;  // device pixels
-    ScreenRect outer_;                     // logical pixels
+    PixelRect outer_;                      // logical pixels
     double scale_ = 1.0;
 };
 

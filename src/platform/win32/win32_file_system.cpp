@@ -4,8 +4,7 @@
 
 #include <algorithm>
 #include <memory>
-
-#include "platform/read_to_end.h"
+#include <utility>
 
 namespace quillo {
 namespace {
@@ -49,10 +48,26 @@ std::u16string directoryOf(std::u16string_view fileName) {
 
 namespace {
 
-// Opens a regular file and hands `read` the size it claims and a function
-// that reads from it as readToEnd wants.
-template <typename Read>
-ReadResult withRegularFile(const std::filesystem::path& path, Read read) {
+class Win32File : public OpenFile {
+public:
+    Win32File(UniqueHandle handle, std::uintmax_t size) : handle_(std::move(handle)), size_(size) {}
+
+    std::uintmax_t sizeHint() const override { return size_; }
+    long long readSome(char* buffer, std::size_t size) override {
+        DWORD got = 0;
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+        return ReadFile(handle_.get(), buffer, chunk, &got, nullptr) ? got : -1;
+    }
+
+private:
+    UniqueHandle handle_;
+    std::uintmax_t size_;
+};
+
+}  // namespace
+
+ReadResult Win32FileSystem::openRegularFile(const std::filesystem::path& path,
+                                            std::unique_ptr<OpenFile>& file) const {
     // Others may go on reading and writing the file, as an editor does. A
     // pipe or a device opens without waiting, and a folder opens too (backup
     // semantics) so that it is told apart; what was opened is checked before
@@ -66,36 +81,15 @@ ReadResult withRegularFile(const std::filesystem::path& path, Read read) {
                    ? ReadResult::NotFound
                    : ReadResult::NoAccess;
     }
-    const UniqueHandle file(opened);
+    UniqueHandle handle(opened);
     if (GetFileType(opened) != FILE_TYPE_DISK) return ReadResult::NotRegular;
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(opened, &info)) return ReadResult::NoAccess;
     if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return ReadResult::NotRegular;
 
     const std::uintmax_t size = (std::uintmax_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
-    return read(size, [&](char* buffer, std::size_t wanted) -> long long {
-        DWORD got = 0;
-        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(wanted, 1u << 30));
-        return ReadFile(opened, buffer, chunk, &got, nullptr) ? got : -1;
-    });
-}
-
-}  // namespace
-
-ReadResult Win32FileSystem::readRegularFile(const std::filesystem::path& path,
-                                            std::uintmax_t maxBytes, std::string& bytes) const {
-    bytes.clear();
-    return withRegularFile(path, [&](std::uintmax_t size, auto readSome) {
-        return readToEnd(size, maxBytes, bytes, readSome);
-    });
-}
-
-ReadResult Win32FileSystem::readRegularFileInPieces(
-    const std::filesystem::path& path, std::uintmax_t maxBytes,
-    const std::function<void(std::string_view piece)>& consume) const {
-    return withRegularFile(path, [&](std::uintmax_t size, auto readSome) {
-        return readInPieces(size, maxBytes, readSome, consume);
-    });
+    file = std::make_unique<Win32File>(std::move(handle), size);
+    return ReadResult::Read;
 }
 
 }  // namespace quillo

@@ -33,14 +33,14 @@ unsigned dpiOf(HWND window) {
 
 }  // namespace
 
-ScreenRect scaledToDpi(ScreenRect rect, unsigned dpi) {
+PixelRect scaledToDpi(PixelRect rect, unsigned dpi) {
     return {scaled(rect.x, dpi), scaled(rect.y, dpi), scaled(rect.width, dpi),
             scaled(rect.height, dpi)};
 }
 
-void Win32WindowSystem::placeTopmost(NativeWindow window, ScreenRect outer) {
+void Win32WindowSystem::placeTopmost(NativeWindow window, PixelRect outer) {
     const HWND hwnd = toHwnd(window);
-    const ScreenRect rect = scaledToDpi(outer, dpiOf(hwnd));
+    const PixelRect rect = scaledToDpi(outer, dpiOf(hwnd));
     SetWindowPos(hwnd, HWND_TOPMOST, rect.x, rect.y, rect.width, rect.height, SWP_SHOWWINDOW);
 }
 

@@ -8,13 +8,13 @@ namespace quillo {
 // MessageBoxW. Knows nothing of the toolkit that made the window.
 class Win32WindowSystem : public WindowSystem {
 public:
-    void placeTopmost(NativeWindow window, ScreenRect outer) override;
+    void placeTopmost(NativeWindow window, PixelRect outer) override;
     void setOuterHeight(NativeWindow window, int height) override;
     void showMessage(const std::u16string& title, const std::u16string& text) override;
     void endProgram(int exitCode) override;
 };
 
 // A rectangle in pixels at 96 dots per inch, as the window of `dpi` needs it.
-ScreenRect scaledToDpi(ScreenRect rect, unsigned dpi);
+PixelRect scaledToDpi(PixelRect rect, unsigned dpi);
 
 }  // namespace quillo

@@ -1,4 +1,4 @@
-#include "platform/read_to_end.h"
+#include "platform/file_system.h"
 
 #include <gtest/gtest.h>
 
@@ -9,14 +9,33 @@
 namespace quillo {
 namespace {
 
+struct Case {
+    const char* name;
+    std::uintmax_t claimed;  // the size the file says it has
+    std::string content;     // what reading it gives
+    bool fails;              // a read fails after the content
+    ReadResult result;
+};
+
+// A file that gives a few thousand bytes a read, as a pipe-like source may.
+class Trickle : public OpenFile {
+public:
+    explicit Trickle(const Case& c) : case_(c) {}
+    std::uintmax_t sizeHint() const override { return case_.claimed; }
+    long long readSome(char* buffer, std::size_t size) override {
+        const std::size_t n = std::min<std::size_t>({size, case_.content.size() - offset_, 7000});
+        if (n == 0 && case_.fails) return -1;
+        std::memcpy(buffer, case_.content.data() + offset_, n);
+        offset_ += n;
+        return static_cast<long long>(n);
+    }
+
+private:
+    const Case& case_;
+    std::size_t offset_ = 0;
+};
+
 TEST(ReadToEnd, TheCapCountsWhatIsReadNotWhatTheFileClaims) {
-    struct Case {
-        const char* name;
-        std::uintmax_t claimed;  // the size the file says it has
-        std::string content;     // what reading it gives
-        bool fails;              // a read fails after the content
-        ReadResult result;
-    };
     const std::string big(300 * 1024, 'x');  // past the first growth of the buffer
     const std::vector<Case> cases = {
         {"size as claimed", 5, "a=b\r\n", false, ReadResult::Read},
@@ -31,17 +50,9 @@ TEST(ReadToEnd, TheCapCountsWhatIsReadNotWhatTheFileClaims) {
     constexpr std::uintmax_t kCap = 400 * 1024;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::size_t offset = 0;
+        Trickle file(c);
         std::string bytes = "left over";
-        const ReadResult result =
-            readToEnd(c.claimed, kCap, bytes, [&](char* buffer, std::size_t size) -> long long {
-                const std::size_t n =
-                    std::min<std::size_t>({size, c.content.size() - offset, 7000});
-                if (n == 0 && c.fails) return -1;
-                std::memcpy(buffer, c.content.data() + offset, n);
-                offset += n;
-                return static_cast<long long>(n);
-            });
+        const ReadResult result = readToEnd(file, kCap, bytes);
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(bytes, c.result == ReadResult::Read ? c.content : "");
     }
