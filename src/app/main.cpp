@@ -4,10 +4,10 @@
 #include <QTranslator>
 
 #include "forms/fatal_error_guard.h"
-#include "forms/qt_translation.h"
 #include "mainwindow/form1.h"
 #include "platform/make_window_system.h"
 #include "platform/qt/desktop_check.h"
+#include "platform/qt/qt_translation.h"
 #include "platform/system_services.h"
 
 namespace {

@@ -163,7 +163,7 @@ EntryBox* EntryBox::createFrom(const EntryBox& templateBox, int index) {
 
 EntryBox::DragOffer EntryBox::dragOffer() {
     int allowedEffects = kEffectCopy | kEffectMove;
-    if (onStartDrag) onStartDrag(index_, allowedEffects);
+    emit OLEStartDrag(index_, allowedEffects);
     return {selectedContent(), dropActionsFor(allowedEffects)};
 }
 
@@ -190,7 +190,7 @@ void EntryBox::mousePressEvent(QMouseEvent* event) {
 }
 
 void EntryBox::mouseMoveEvent(QMouseEvent* event) {
-    if (onMouseMove) onMouseMove(index_);
+    emit MouseMove(index_);
     if (!(event->buttons() & Qt::LeftButton) || !leftPressed_) {
         QLineEdit::mouseMoveEvent(event);
         return;

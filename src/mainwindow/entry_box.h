@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QPoint>
 #include <QStringView>
-#include <functional>
 
 namespace quillo {
 
@@ -28,10 +27,6 @@ public:
     // hidden state) into a new element of the array.
     static EntryBox* createFrom(const EntryBox& templateBox, int index);
 
-    std::function<void(int index)> onMouseMove;
-    // Receives the allowed drop effects (1 copy, 2 move) and may change them.
-    std::function<void(int index, int& allowedEffects)> onStartDrag;
-
     // Shows the title, as at start-up and on Restore.
     void showTitle(const QString& title);
 
@@ -53,6 +48,13 @@ public:
     // Starts the drag of the selected text, as a press and move would.
     // Returns the action the drop target took.
     Qt::DropAction startDrag();
+
+signals:
+    // The pointer moved over the box, with or without a button held.
+    void MouseMove(int index);
+    // A drag is about to start: a receiver may change the allowed drop
+    // effects (1 copy, 2 move), connected directly, as within one thread.
+    void OLEStartDrag(int index, int& allowedEffects);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

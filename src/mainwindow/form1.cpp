@@ -115,11 +115,12 @@ void Form1::Form_Load() {
     VScroll1_->setMin(0);
     for (int loopIndex = 1; loopIndex <= entryCount_; ++loopIndex) {
         EntryBox* box = EntryBox::createFrom(*Text1_[0], loopIndex);
-        box->onMouseMove =
-            guard<int>(platform_.windows, [this](int index) { Text1_MouseMove(index); });
-        box->onStartDrag = guard<int, int&>(platform_.windows, [this](int index, int& effects) {
-            Text1_OLEStartDrag(index, effects);
-        });
+        connect(box, &EntryBox::MouseMove, this,
+                guard<int>(platform_.windows, [this](int index) { Text1_MouseMove(index); }));
+        connect(box, &EntryBox::OLEStartDrag, this,
+                guard<int, int&>(platform_.windows, [this](int index, int& effects) {
+                    Text1_OLEStartDrag(index, effects);
+                }));
         Text1_.push_back(box);
         box->setVisible(true);
         placeBox(*box, boxTop(loopIndex, 0));
@@ -128,7 +129,8 @@ void Form1::Form_Load() {
 }
 
 void Form1::Text1_MouseMove(int Index) {
-    if (Index < 0 || Index >= kTableSlots || Index >= Text1Count()) {
+    // Boxes exist for table slots only, so the boxes' bound is the table's too.
+    if (Index < 0 || Index >= Text1Count()) {
         throw RunError(ErrorNumber::SubscriptOutOfRange, "Text1(" + std::to_string(Index) + ")");
     }
     // The box shows the table's own text: it copies only what can show.

@@ -20,8 +20,6 @@ public:
     // Value() is Min minus value().
     void setMax(std::int16_t max);
     void setMin(std::int16_t min);
-    std::int16_t Max() const { return max_; }
-    std::int16_t Min() const { return min_; }
     int Value() const;
 
 signals:

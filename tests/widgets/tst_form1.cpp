@@ -8,11 +8,11 @@
 
 #include "fakes/fake_platform.h"
 #include "forms/fatal_error_guard.h"
-#include "forms/qt_translation.h"
 #include "forms/scale.h"
 #include "mainwindow/entry_box.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/vscroll_bar.h"
+#include "platform/qt/qt_translation.h"
 #include "platform/qt/qt_window_system.h"
 
 using namespace quillo;

@@ -195,8 +195,9 @@ TEST_F(SysInfoOnWindows, StartSysInfoTriesBothLocationsInOrder) {
     }
 }
 
-// Handed to CreateProcessA as a bare command line, a path with spaces is
-// tried prefix by prefix: C:\Program.exe would start in the tool's place.
+// Handed to CreateProcessW as a bare command line, with no program named, a
+// path with spaces is tried prefix by prefix: C:\Program.exe would start in
+// the tool's place.
 TEST_F(SysInfoOnWindows, TheToolStartsByItsExactPathNotAPrefixOfIt) {
     const auto helper = testing::besideTests(u"record_start.exe");
     const std::filesystem::path toolDir = "C:\\Program Files\\Quillo Test";
@@ -208,7 +209,7 @@ TEST_F(SysInfoOnWindows, TheToolStartsByItsExactPathNotAPrefixOfIt) {
     setValue(kPathKey, "PATH", REG_SZ, zeroEnded(codec_.encodeAnsi(tool.u16string())));
 
     StartSysInfo(platform_);
-    // One CreateProcessA starts one program: the tool, or on a prefix the decoy.
+    // One CreateProcessW starts one program: the tool, or on a prefix the decoy.
     const auto lines = testing::waitForLines(record_, 1, 10s);
     EXPECT_TRUE(testing::removeOnceReleased(decoy));
     EXPECT_TRUE(testing::removeOnceReleased(toolDir));

@@ -1,4 +1,4 @@
-#include "forms/qt_translation.h"
+#include "platform/qt/qt_translation.h"
 
 #include <QLocale>
 #include <QTranslator>
