@@ -3,10 +3,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDrag>
 #include <QFontMetricsF>
 #include <QMenu>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <climits>
 #include <cmath>
@@ -17,8 +15,6 @@ namespace quillo {
 
 namespace {
 
-constexpr int kEffectCopy = 1;
-constexpr int kEffectMove = 2;
 constexpr int kUnknownWidth = INT_MAX;
 
 // The text as QLineEdit lays it out: control characters and line and
@@ -39,17 +35,10 @@ bool isModifierOnly(int key) {
            key == Qt::Key_Alt || key == Qt::Key_AltGr;
 }
 
-// The drop actions a drag offers for the allowed-effects word.
-Qt::DropActions dropActionsFor(int allowedEffects) {
-    Qt::DropActions actions;
-    if (allowedEffects & kEffectCopy) actions |= Qt::CopyAction;
-    if (allowedEffects & kEffectMove) actions |= Qt::MoveAction;
-    return actions;
-}
-
 }  // namespace
 
-EntryBox::EntryBox(int index, QWidget* parent) : QLineEdit(parent), index_(index) {
+EntryBox::EntryBox(int index, DragSource& drags, QWidget* parent)
+    : QLineEdit(parent), index_(index), drags_(drags) {
     setMouseTracking(true);
     setAcceptDrops(false);
     setDragEnabled(false);
@@ -111,15 +100,19 @@ void EntryBox::reveal(QStringView content) {
     setSelection(length, -length);
 }
 
-QString EntryBox::selectedContent() const {
-    if (!holdsBeginning_) return selectedText();
+QStringView EntryBox::selectedIn(const QString& shown) const {
     const qsizetype start = selectionStart();
     if (start < 0) return {};
+    qsizetype end = selectionEnd();
+    if (!holdsBeginning_) return QStringView(shown).sliced(start, end - start);
     // The end of the beginning can be selected only with all of it, which
     // stands for all of the content: any other selection lies in sight.
-    qsizetype end = selectionEnd();
-    if (end == text().size()) end = content_.size();
-    return content_.sliced(start, end - start).toString();
+    if (end == shown.size()) end = content_.size();
+    return content_.sliced(start, end - start);
+}
+
+QString EntryBox::selectedContent() const {
+    return selectedIn(text()).toString();
 }
 
 void EntryBox::holdWholeContent() {
@@ -148,7 +141,7 @@ void EntryBox::copyContent(QClipboard::Mode mode) const {
 }
 
 EntryBox* EntryBox::createFrom(const EntryBox& templateBox, int index) {
-    auto* box = new EntryBox(index, templateBox.parentWidget());
+    auto* box = new EntryBox(index, templateBox.drags_, templateBox.parentWidget());
     box->setGeometry(templateBox.geometry());
     box->setPalette(templateBox.palette());
     box->setAutoFillBackground(templateBox.autoFillBackground());
@@ -161,23 +154,16 @@ EntryBox* EntryBox::createFrom(const EntryBox& templateBox, int index) {
     return box;
 }
 
-EntryBox::DragOffer EntryBox::dragOffer() {
-    int allowedEffects = kEffectCopy | kEffectMove;
+int EntryBox::startDrag() {
+    int allowedEffects = kDropEffectCopy | kDropEffectMove;
     emit OLEStartDrag(index_, allowedEffects);
-    return {selectedContent(), dropActionsFor(allowedEffects)};
-}
-
-Qt::DropAction EntryBox::startDrag() {
-    const DragOffer offer = dragOffer();
-    if (!offer.actions) return Qt::IgnoreAction;
-
-    auto* data = new QMimeData;
-    data->setText(offer.text);
-    // On the heap, and left to Qt to delete: under X11 exec() returns at the
-    // drop, and a target in another process fetches the text only after that.
-    auto* drag = new QDrag(this);
-    drag->setMimeData(data);
-    return drag->exec(offer.actions, Qt::CopyAction);
+    // A view, not a copy: the drag source copies what it keeps.
+    const QString shown = text();
+    const QStringView selected = selectedIn(shown);
+    return drags_.dragText(window()->winId(),
+                           {reinterpret_cast<const char16_t*>(selected.utf16()),
+                            static_cast<std::size_t>(selected.size())},
+                           allowedEffects);
 }
 
 void EntryBox::mousePressEvent(QMouseEvent* event) {

@@ -44,7 +44,7 @@ Form1::Form1(Platform& platform, std::filesystem::path dataFile)
     auto* client = new QWidget(this);
     setCentralWidget(client);
 
-    auto* templateBox = new EntryBox(0, client);
+    auto* templateBox = new EntryBox(0, platform_.drags, client);
     templateBox->hide();
     QPalette palette = templateBox->palette();
     palette.setColor(QPalette::Base, kBoxBackground);
