@@ -3,6 +3,7 @@
 
 #include "platform/qt/qt_drag_source.h"
 #include "platform/qt/qt_window_system.h"
+#include "platform/qt/x11_drag_source.h"
 #include "platform/qt/x11_window_system.h"
 
 namespace quillo {
@@ -22,6 +23,7 @@ std::unique_ptr<WindowSystem> makeWindowSystem() {
 }
 
 std::unique_ptr<DragSource> makeDragSource() {
+    if (onX11()) return std::make_unique<X11DragSource>();
     return std::make_unique<QtDragSource>();
 }
 
