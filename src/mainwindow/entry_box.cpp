@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -19,7 +20,15 @@ namespace {
 
 constexpr int kEffectCopy = 1;
 constexpr int kEffectMove = 2;
-constexpr int kUnknownWidth = INT_MAX;
+// Widths of text in pixels bound how far QLineEdit may have scrolled a box's
+// text. Each is capped at kMaxWidth, far wider than any line QLineEdit can lay
+// out (it keeps its own offsets in an int), so the sum of two stays an int.
+constexpr int kMaxWidth = INT_MAX / 4;
+constexpr int kUnknownWidth = -1;
+
+int pixelWidth(qreal width) {
+    return static_cast<int>(std::min<qreal>(std::ceil(width) + 2, kMaxWidth));
+}
 
 // The text as QLineEdit lays it out: control characters and line and
 // paragraph separators show as spaces.
@@ -67,10 +76,13 @@ void EntryBox::setShownText(const QString& text, int width) {
     shownWidth_ = width;
 }
 
+int EntryBox::widthOf(QStringView text) const {
+    return pixelWidth(QFontMetricsF(font()).horizontalAdvance(asLaidOut(text)));
+}
+
 void EntryBox::showTitle(const QString& title) {
     showsContent_ = holdsBeginning_ = false;
-    const qreal width = QFontMetricsF(font()).horizontalAdvance(asLaidOut(title));
-    setShownText(title, static_cast<int>(std::ceil(width)) + 2);
+    setShownText(title, widthOf(title));
 }
 
 QString EntryBox::beginningWiderThan(QStringView content, int width, int& textWidth) {
@@ -87,7 +99,7 @@ QString EntryBox::beginningWiderThan(QStringView content, int width, int& textWi
         length = std::min(length, content.size());
         const qreal shown = metrics.horizontalAdvance(asLaidOut(content.first(length)));
         if (shown > width || length == content.size()) {
-            textWidth = static_cast<int>(std::ceil(shown)) + 2;
+            textWidth = pixelWidth(shown);
             return content.first(length).toString();
         }
     }
@@ -97,9 +109,13 @@ void EntryBox::reveal(QStringView content) {
     const bool same =
         showsContent_ && content.utf16() == content_.utf16() && content.size() == content_.size();
     if (!same) {
+        // The text painted last was edited or held whole: measured now, once.
+        if (scrollBound_ == kUnknownWidth) scrollBound_ = widthOf(paintedText_);
+        paintedText_.clear();
         // The first paint scrolls the text back to its start only if it is wider
         // than the offset it was scrolled to; the whole content would be too.
-        const int width = std::max(scrollBound_, contentsRect().width()) + contentsRect().width();
+        const int box = contentsRect().width();
+        const int width = std::max(scrollBound_, box) + box;
         int textWidth = 0;
         const QString shown = beginningWiderThan(content, width, textWidth);
         setShownText(shown, textWidth);
@@ -143,8 +159,10 @@ void EntryBox::holdWholeContent() {
 }
 
 void EntryBox::copyContent(QClipboard::Mode mode) const {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (mode == QClipboard::Selection && !clipboard->supportsSelection()) return;
     const QString selected = selectedContent();
-    if (!selected.isEmpty()) QGuiApplication::clipboard()->setText(selected, mode);
+    if (!selected.isEmpty()) clipboard->setText(selected, mode);
 }
 
 EntryBox* EntryBox::createFrom(const EntryBox& templateBox, int index) {
@@ -207,12 +225,16 @@ void EntryBox::mouseMoveEvent(QMouseEvent* event) {
 void EntryBox::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) leftPressed_ = false;
     if (event->button() == Qt::MiddleButton) holdWholeContent();
-    QLineEdit::mouseReleaseEvent(event);
-    // On X11 the release puts the selection into the primary selection.
-    if (event->button() == Qt::LeftButton && holdsBeginning_ &&
-        QGuiApplication::clipboard()->supportsSelection()) {
+    // On X11 a release puts the selection into the primary selection. QLineEdit
+    // would put the beginning there; the box puts the whole selection, once. (For
+    // a box that starts its drags itself, that is all QLineEdit's release does,
+    // but on a system that opens a keyboard on screen for a click.)
+    if (event->button() == Qt::LeftButton && holdsBeginning_) {
         copyContent(QClipboard::Selection);
+        event->accept();
+        return;
     }
+    QLineEdit::mouseReleaseEvent(event);
 }
 
 void EntryBox::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -222,7 +244,9 @@ void EntryBox::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void EntryBox::keyPressEvent(QKeyEvent* event) {
     if (holdsBeginning_ && event->matches(QKeySequence::Copy)) {
+        // As QLineEdit copies: into the clipboard, then the primary selection.
         copyContent(QClipboard::Clipboard);
+        copyContent(QClipboard::Selection);
         event->accept();
         return;
     }
@@ -260,6 +284,8 @@ void EntryBox::contextMenuEvent(QContextMenuEvent* event) {
 void EntryBox::paintEvent(QPaintEvent* event) {
     QLineEdit::paintEvent(event);
     scrollBound_ = shownWidth_;
+    // A text of unknown width is measured only if a hover comes to need it.
+    paintedText_ = shownWidth_ == kUnknownWidth ? text() : QString();
 }
 
 }  // namespace quillo

@@ -72,7 +72,10 @@ private:
     // From holding the beginning of the content to holding all of it, with
     // the same selection and cursor.
     void holdWholeContent();
+    // Puts the whole selected content into the clipboard or, where there is
+    // one, the primary selection; nothing when nothing is selected.
     void copyContent(QClipboard::Mode mode) const;
+    int widthOf(QStringView text) const;
     // The shortest beginning of `content` wider than `width`, and its width;
     // the whole content when none is, or when its layout might reorder it.
     QString beginningWiderThan(QStringView content, int width, int& textWidth);
@@ -90,8 +93,9 @@ private:
     bool checkedMayReorder_ = false;
     // QLineEdit scrolls its text at each paint, from where it was scrolled,
     // never further than the text is wide: these bound that offset in pixels.
-    int shownWidth_ = 0;   // the text now in the box
-    int scrollBound_ = 0;  // the text at the last paint
+    int shownWidth_ = 0;   // the text now in the box, or unknown
+    int scrollBound_ = 0;  // the text at the last paint, or unknown
+    QString paintedText_;  // the text at the last paint, while its width is unknown
 };
 
 }  // namespace quillo
