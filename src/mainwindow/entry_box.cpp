@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <limits>
 
 #include "base/unicode.h"
 
@@ -24,7 +25,6 @@ constexpr int kEffectMove = 2;
 // text. Each is capped at kMaxWidth, far wider than any line QLineEdit can lay
 // out (it keeps its own offsets in an int), so the sum of two stays an int.
 constexpr int kMaxWidth = INT_MAX / 4;
-constexpr int kUnknownWidth = -1;
 
 int pixelWidth(qreal width) {
     return static_cast<int>(std::min<qreal>(std::ceil(width) + 2, kMaxWidth));
@@ -58,7 +58,8 @@ Qt::DropActions dropActionsFor(int allowedEffects) {
 
 }  // namespace
 
-EntryBox::EntryBox(int index, QWidget* parent) : QLineEdit(parent), index_(index) {
+EntryBox::EntryBox(int index, QWidget* parent, const QString& text)
+    : QLineEdit(text, parent), index_(index) {
     setMouseTracking(true);
     setAcceptDrops(false);
     setDragEnabled(false);
@@ -69,7 +70,32 @@ EntryBox::EntryBox(int index, QWidget* parent) : QLineEdit(parent), index_(index
     });
 }
 
+void EntryBox::allowLongText() {
+    // QLineEdit cuts a text, set or typed, at 32767 characters. Raising its
+    // limit lays the text out again, so only a box that needs it does, before
+    // anything is typed; the text is set again too, and its selection is put back.
+    if (maxLength() == std::numeric_limits<int>::max()) return;
+    const int cursor = cursorPosition();
+    const int start = selectionStart();
+    const int end = selectionEnd();
+    settingText_ = true;
+    setMaxLength(std::numeric_limits<int>::max());
+    settingText_ = false;
+    select(start, end, cursor);
+}
+
+void EntryBox::select(qsizetype start, qsizetype end, qsizetype cursor) {
+    if (start < 0) {
+        setCursorPosition(static_cast<int>(cursor));
+    } else if (cursor == start) {
+        setSelection(static_cast<int>(end), static_cast<int>(start - end));
+    } else {
+        setSelection(static_cast<int>(start), static_cast<int>(end - start));
+    }
+}
+
 void EntryBox::setShownText(const QString& text, int width) {
+    if (text.size() > maxLength()) allowLongText();
     settingText_ = true;
     setText(text);
     settingText_ = false;
@@ -82,7 +108,7 @@ int EntryBox::widthOf(QStringView text) const {
 
 void EntryBox::showTitle(const QString& title) {
     showsContent_ = holdsBeginning_ = false;
-    setShownText(title, widthOf(title));
+    setShownText(title, kUnknownWidth);  // measured if a hover comes to need it
 }
 
 QString EntryBox::beginningWiderThan(QStringView content, int width, int& textWidth) {
@@ -139,6 +165,7 @@ QString EntryBox::selectedContent() const {
 }
 
 void EntryBox::holdWholeContent() {
+    allowLongText();  // an edit follows, or may
     if (!holdsBeginning_) return;
     const qsizetype held = text().size();
     const auto whole = [&](qsizetype position) {
@@ -149,13 +176,7 @@ void EntryBox::holdWholeContent() {
     const qsizetype end = start < 0 ? -1 : whole(selectionEnd());
     holdsBeginning_ = false;
     setShownText(content_.toString(), kUnknownWidth);
-    if (start < 0) {
-        setCursorPosition(static_cast<int>(cursor));
-    } else if (cursor == start) {
-        setSelection(static_cast<int>(end), static_cast<int>(start - end));
-    } else {
-        setSelection(static_cast<int>(start), static_cast<int>(end - start));
-    }
+    select(start, end, cursor);
 }
 
 void EntryBox::copyContent(QClipboard::Mode mode) const {
@@ -165,17 +186,19 @@ void EntryBox::copyContent(QClipboard::Mode mode) const {
     if (!selected.isEmpty()) clipboard->setText(selected, mode);
 }
 
-EntryBox* EntryBox::createFrom(const EntryBox& templateBox, int index) {
+EntryBox* EntryBox::createFrom(const EntryBox& templateBox, int index, const QString& text) {
     auto* box = new EntryBox(index, templateBox.parentWidget());
     box->setGeometry(templateBox.geometry());
-    box->setPalette(templateBox.palette());
+    // What the template takes from the window, its colours and font, a new box
+    // takes from there too.
+    if (templateBox.testAttribute(Qt::WA_SetPalette)) box->setPalette(templateBox.palette());
+    if (templateBox.testAttribute(Qt::WA_SetFont)) box->setFont(templateBox.font());
     box->setAutoFillBackground(templateBox.autoFillBackground());
-    box->setFont(templateBox.font());
     box->setFrame(templateBox.hasFrame());
     box->setTextMargins(templateBox.textMargins());
-    box->setMaxLength(templateBox.maxLength());
     box->setReadOnly(templateBox.isReadOnly());
     box->setFocusPolicy(templateBox.focusPolicy());
+    box->showTitle(text);
     return box;
 }
 
@@ -260,6 +283,7 @@ void EntryBox::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 void EntryBox::contextMenuEvent(QContextMenuEvent* event) {
+    allowLongText();  // Paste may bring a long text
     QMenu* menu = createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     if (holdsBeginning_) {
