@@ -19,6 +19,8 @@
 #include <optional>
 #include <vector>
 
+#include "base/unicode.h"
+
 namespace quillo {
 namespace {
 
@@ -43,18 +45,6 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     const ReplyPtr<xcb_intern_atom_reply_t> reply(
         xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, length, name), nullptr));
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
-
-// ICCCM's STRING is Latin-1: a character it lacks becomes one '?'.
-QByteArray latin1(const QString& text) {
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar unit = text[i];
-        if (unit.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ++i;
-        bytes.append(unit.unicode() <= 0xFF ? static_cast<char>(unit.unicode()) : '?');
-    }
-    return bytes;
 }
 
 // The text, offered by the MIME name of UTF-8 text as well, which newer
@@ -159,7 +149,11 @@ bool XdndSelectionAnswers::answers(xcb_atom_t target) const {
 }
 
 XdndSelectionAnswers::Reply XdndSelectionAnswers::replyFor(xcb_atom_t target) {
-    if (target == XCB_ATOM_STRING) return {XCB_ATOM_STRING, latin1(text_)};
+    if (target == XCB_ATOM_STRING) {
+        const std::u16string_view units(reinterpret_cast<const char16_t*>(text_.utf16()),
+                                        static_cast<std::size_t>(text_.size()));
+        return {XCB_ATOM_STRING, QByteArray::fromStdString(toLatin1(units))};
+    }
     if (utf8_.isEmpty()) utf8_ = text_.toUtf8();
     // TEXT lets the owner choose the encoding, which the reply's type names:
     // UTF-8 loses nothing. Plain text without a charset is UTF-8, as Qt gives it.
