@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <system_error>
 
 #include "base/run_error.h"
@@ -46,16 +47,46 @@ std::string readDataFile(const FileSystem& files, const std::filesystem::path& p
     return bytes;
 }
 
-std::u16string decodeDataFile(std::string_view bytes, const TextCodec& codec) {
-    // Notepad's "Unicode" and "Unicode big endian"; no file in code page 936
-    // can begin with either pair, since FF is neither a lead nor a trail byte.
-    if (bytes.starts_with("\xFF\xFE")) return decodeUtf16(bytes.substr(2), Endian::Little);
-    if (bytes.starts_with("\xFE\xFF")) return decodeUtf16(bytes.substr(2), Endian::Big);
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    if (bytes.starts_with(kByteOrderMark)) return decodeUtf8(bytes.substr(kByteOrderMark.size()));
-    std::u16string text;
-    if (decodeStrictUtf8(bytes, text)) return text;
+namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// The encoding that a byte-order mark at the start names, if any: a file's
+// first three bytes are enough. Notepad's "Unicode" and "Unicode big endian";
+// no file in code page 936 can begin with either pair, since FF is neither a
+// lead nor a trail byte.
+std::optional<DataEncoding> encodingByMark(std::string_view start) {
+    if (start.starts_with("\xFF\xFE")) return DataEncoding::Utf16Little;
+    if (start.starts_with("\xFE\xFF")) return DataEncoding::Utf16Big;
+    if (start.starts_with(kUtf8Mark)) return DataEncoding::Utf8WithMark;
+    return std::nullopt;
+}
+
+std::u16string decodeAs(DataEncoding encoding, std::string_view bytes, const TextCodec& codec) {
+    switch (encoding) {
+        case DataEncoding::Utf16Little:
+            return decodeUtf16(bytes.substr(2), Endian::Little);
+        case DataEncoding::Utf16Big:
+            return decodeUtf16(bytes.substr(2), Endian::Big);
+        case DataEncoding::Utf8WithMark:
+            return decodeUtf8(bytes.substr(kUtf8Mark.size()));
+        case DataEncoding::Utf8:
+            return decodeUtf8(bytes);
+        case DataEncoding::Ansi:
+            break;
+    }
     return codec.decodeAnsi(bytes);
+}
+
+}  // namespace
+
+DataEncoding dataEncoding(std::string_view bytes) {
+    if (const auto marked = encodingByMark(bytes)) return *marked;
+    return isValidUtf8(bytes) ? DataEncoding::Utf8 : DataEncoding::Ansi;
+}
+
+std::u16string decodeDataFile(std::string_view bytes, const TextCodec& codec) {
+    return decodeAs(dataEncoding(bytes), bytes, codec);
 }
 
 namespace {
@@ -120,7 +151,8 @@ public:
             const std::size_t take = std::min<std::size_t>(3 - seen_, piece.size());
             start_.append(piece.substr(0, take));
             seen_ += take;
-            if (start_ == "\xEF\xBB\xBF") valid_ = false;
+            // Only a file that no mark decides can be plain UTF-8.
+            if (encodingByMark(start_)) valid_ = false;
         }
         std::size_t pos = 0;
         if (!cut_.empty()) {
@@ -244,10 +276,9 @@ private:
 
 void loadDataBytes(std::string_view bytes, const TextCodec& codec, EntryTable& table,
                    std::int16_t& entryCount) {
-    const bool marked = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF") ||
-                        bytes.starts_with("\xEF\xBB\xBF");
-    if (marked || !isValidUtf8(bytes)) {
-        loadEntries(decodeDataFile(bytes, codec), table, entryCount);
+    const DataEncoding encoding = dataEncoding(bytes);
+    if (encoding != DataEncoding::Utf8) {
+        loadEntries(decodeAs(encoding, bytes, codec), table, entryCount);
         return;
     }
     // The usual file: each title and content is decoded straight into its

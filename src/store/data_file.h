@@ -21,9 +21,15 @@ inline constexpr std::uintmax_t kMaxDataFileBytes = 256u * 1024 * 1024;
 // when it is larger than the cap; each names the full path.
 std::string readDataFile(const FileSystem& files, const std::filesystem::path& path);
 
-// UTF-16 when the bytes start with its byte-order mark (FF FE little-endian,
-// FE FF big-endian); UTF-8 when they start with its mark or are valid UTF-8
-// throughout; otherwise the ANSI code page. Marks are dropped.
+enum class DataEncoding { Utf16Little, Utf16Big, Utf8WithMark, Utf8, Ansi };
+
+// How a data file is encoded, the one rule: UTF-16 when the bytes start with
+// its byte-order mark (FF FE little-endian, FE FF big-endian); UTF-8 when they
+// start with its mark (then ill-formed bytes become U+FFFD) or are strict
+// UTF-8 throughout; otherwise the ANSI code page.
+DataEncoding dataEncoding(std::string_view bytes);
+
+// The text of a data file, in the encoding dataEncoding finds; marks are dropped.
 std::u16string decodeDataFile(std::string_view bytes, const TextCodec& codec);
 
 // Splits the text into lines (CR LF or a lone CR ends one; a lone LF stays in the
