@@ -1,27 +1,37 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace quillo {
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+// Where a strict decode of UTF-8 stopped: at the end of the bytes, at a
+// sequence that the end cuts off (it may go on in the next piece), or at
+// one that is ill-formed. Strict: no overlong forms, no surrogates, nothing
+// above U+10FFFF.
+enum class Utf8Stop { End, Cut, IllFormed };
+
+struct Utf8Decoded {
+    Utf8Stop stop;
+    std::size_t read;     // bytes before the stop
+    std::size_t written;  // UTF-16 units they gave
+};
+
+// The one reader of UTF-8. Decodes strict UTF-8 into `out` up to the end or
+// the first sequence that is cut off or ill-formed; `out` has room for
+// utf16Length(bytes) units, or is null to check only (`written` is then 0).
+Utf8Decoded decodeUtf8Prefix(std::string_view bytes, char16_t* out);
+
 bool isValidUtf8(std::string_view bytes);
 
-// Each ill-formed sequence becomes one U+FFFD, so any bytes decode.
+// The UTF-16 length of valid UTF-8: a unit for each byte that does not
+// continue a sequence, and a second one for a four-byte lead.
+std::size_t utf16Length(std::string_view utf8);
+
+// Strict UTF-8 decoded; each ill-formed byte becomes one U+FFFD, so any
+// bytes decode (for paths, messages and UTF-8 literals).
 std::u16string decodeUtf8(std::string_view bytes);
-
-// Decodes strict UTF-8 into `text`, or returns false at the first ill-formed
-// sequence (`text` then holds nothing of use). Deciding and decoding in one
-// pass halves the work on the usual file, which is UTF-8.
-bool decodeStrictUtf8(std::string_view bytes, std::u16string& text);
-
-// The UTF-16 length of valid UTF-8.
-std::size_t utf16Length(std::string_view validUtf8);
-
-// Decodes UTF-8 already found valid (isValidUtf8), `units` long in UTF-16
-// (utf16Length), into `text`.
-void decodeValidUtf8(std::string_view validUtf8, std::size_t units, std::u16string& text);
 
 enum class Endian { Little, Big };
 
@@ -37,10 +47,5 @@ bool mayRunRightToLeft(std::u16string_view text);
 
 // A lone surrogate becomes U+FFFD.
 std::string toUtf8(std::u16string_view text);
-
-// For messages and tests that hold UTF-8 literals.
-inline std::u16string fromUtf8(std::string_view text) {
-    return decodeUtf8(text);
-}
 
 }  // namespace quillo

@@ -70,8 +70,11 @@ std::u16string decodeAs(DataEncoding encoding, std::string_view bytes, const Tex
             return decodeUtf16(bytes.substr(2), Endian::Big);
         case DataEncoding::Utf8WithMark:
             return decodeUtf8(bytes.substr(kUtf8Mark.size()));
-        case DataEncoding::Utf8:
-            return decodeUtf8(bytes);
+        case DataEncoding::Utf8: {
+            std::u16string text(utf16Length(bytes), u'\0');
+            decodeUtf8Prefix(bytes, text.data());
+            return text;
+        }
         case DataEncoding::Ansi:
             break;
     }
@@ -137,48 +140,35 @@ void loadEntries(std::u16string_view text, EntryTable& table, std::int16_t& entr
 
 namespace {
 
-std::size_t sequenceLength(std::uint8_t lead) {
-    return lead >= 0xF8 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-}
-
 // Whether bytes that arrive in pieces are strict UTF-8 without a byte-order
 // mark; a character may be cut between two pieces.
 class Utf8Check {
 public:
     void feed(std::string_view piece) {
         if (!valid_) return;
-        if (seen_ < 3) {
-            const std::size_t take = std::min<std::size_t>(3 - seen_, piece.size());
-            start_.append(piece.substr(0, take));
-            seen_ += take;
+        if (start_.size() < 3) {
+            start_ += piece.substr(0, 3 - start_.size());
             // Only a file that no mark decides can be plain UTF-8.
             if (encodingByMark(start_)) valid_ = false;
         }
         std::size_t pos = 0;
         if (!cut_.empty()) {
-            const std::size_t length = sequenceLength(static_cast<std::uint8_t>(cut_[0]));
-            pos = std::min(length - cut_.size(), piece.size());
-            cut_.append(piece.substr(0, pos));
-            if (cut_.size() < length) return;
-            valid_ = valid_ && isValidUtf8(cut_);
+            // The continuation bytes at the start finish the cut character.
+            while (pos < piece.size() && pos < 3 && (piece[pos] & 0xC0) == 0x80) ++pos;
+            cut_ += piece.substr(0, pos);
+            const Utf8Stop stop = decodeUtf8Prefix(cut_, nullptr).stop;
+            if (stop == Utf8Stop::Cut && pos == piece.size()) return;
+            valid_ = valid_ && stop == Utf8Stop::End;
             cut_.clear();
         }
-        // A character begun in the last three bytes may go on in the next piece.
-        std::size_t end = piece.size();
-        for (std::size_t back = 1; back <= 3 && back <= piece.size() - pos; ++back) {
-            const auto byte = static_cast<std::uint8_t>(piece[piece.size() - back]);
-            if ((byte & 0xC0) == 0x80) continue;
-            if (sequenceLength(byte) > back) end = piece.size() - back;
-            break;
-        }
-        valid_ = valid_ && isValidUtf8(piece.substr(pos, end - pos));
-        cut_.assign(piece.substr(end));
+        const Utf8Decoded rest = decodeUtf8Prefix(piece.substr(pos), nullptr);
+        valid_ = valid_ && rest.stop != Utf8Stop::IllFormed;
+        cut_ = piece.substr(pos + rest.read);
     }
     bool valid() const { return valid_ && cut_.empty(); }
 
 private:
     bool valid_ = true;
-    std::size_t seen_ = 0;
     std::string start_;  // the first three bytes
     std::string cut_;    // a character cut at the end of the last piece
 };
@@ -249,8 +239,10 @@ private:
                 Entry& slot = table_[static_cast<std::size_t>(entryCount_)];
                 const std::size_t sign = line.find('=');
                 const std::size_t titleUnits = utf16Length(line.substr(0, sign));
-                decodeValidUtf8(line.substr(0, sign), titleUnits, slot.title);
-                decodeValidUtf8(line.substr(sign + 1), lineUnits_ - titleUnits - 1, slot.content);
+                slot.title.resize(titleUnits);
+                slot.content.resize(lineUnits_ - titleUnits - 1);
+                decodeUtf8Prefix(line.substr(0, sign), slot.title.data());
+                decodeUtf8Prefix(line.substr(sign + 1), slot.content.data());
             } else {
                 changed_ = true;
             }

@@ -108,7 +108,7 @@ TEST(LoadEntries, SplitsLinesAndFields) {
 std::u16string entryLines(int entries, const std::u16string& between) {
     std::u16string text;
     for (int i = 1; i <= entries; ++i) {
-        text += u"t" + fromUtf8(std::to_string(i)) + u"=c\r\n" + between;
+        text += u"t" + decodeUtf8(std::to_string(i)) + u"=c\r\n" + between;
     }
     return text;
 }
