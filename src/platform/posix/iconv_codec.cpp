@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
-#include <stdexcept>
+#include <string>
+
+#include "base/run_error.h"
 
 namespace quillo {
 namespace {
@@ -18,7 +20,9 @@ using Converter = std::unique_ptr<std::remove_pointer_t<iconv_t>, IconvCloser>;
 Converter openConverter(const char* to, const char* from) {
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
-        throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
+        // The system lacks the conversion (glibc's gconv modules).
+        throw RunError(ErrorNumber::InvalidCall,
+                       std::string("iconv 不能将 ") + from + " 转换为 " + to);
     }
     return Converter(cd);
 }
