@@ -13,7 +13,7 @@
 #include "base/unicode.h"
 #include "platform/posix/iconv_codec.h"
 #include "platform/posix/posix_file_system.h"
-#include "store/data_file.h"
+#include "store/data_file_parts.h"
 #include "store/entry_table.h"
 
 namespace {

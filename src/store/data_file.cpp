@@ -1,4 +1,4 @@
-#include "store/data_file.h"
+#include "store/data_file_parts.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -10,7 +10,7 @@
 #include "base/run_error.h"
 #include "base/unicode.h"
 #include "platform/posix/iconv_codec.h"
-#include "store/data_file.h"
+#include "store/data_file_parts.h"
 
 namespace {
 
