@@ -1,6 +1,7 @@
 #include "base/unicode.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -18,6 +19,10 @@ namespace {
 using Byte = std::uint8_t;
 
 constexpr char16_t kReplacement = u'\uFFFD';
+
+// Text is built a step at a time through a buffer of this many units on the
+// stack: a string sized first would be filled with zeros for nothing.
+constexpr std::size_t kStep = 2048;
 constexpr int kCut = -1;
 
 // The one place that writes a code point as UTF-16: a surrogate pair above U+FFFF.
@@ -73,20 +78,24 @@ int readSequence(const Byte* in, const Byte* end, char32_t& cp) {
     return length;
 }
 
-// Decodes the run of ASCII at `in` and returns where it ends.
+// Decodes the run of ASCII at `in` and returns where it ends. A block is
+// stored whole even where the run ends inside it: `out` has room for a unit
+// per byte, so what lies past the run is overwritten later.
 template <bool kStore>
 const Byte* asciiRun(const Byte* in, const Byte* end, char16_t*& out) {
 #ifdef QUILLO_SSE2
     const __m128i zero = _mm_setzero_si128();
     while (end - in >= 16) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-        if (_mm_movemask_epi8(block) != 0) break;
+        const auto high = static_cast<unsigned>(_mm_movemask_epi8(block));
+        const int ascii = high != 0 ? std::countr_zero(high) : 16;
         if constexpr (kStore) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(block, zero));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(block, zero));
-            out += 16;
+            out += ascii;
         }
-        in += 16;
+        in += ascii;
+        if (ascii < 16) return in;
     }
 #endif
     for (; in < end && *in < 0x80; ++in) {
@@ -96,8 +105,9 @@ const Byte* asciiRun(const Byte* in, const Byte* end, char16_t*& out) {
 }
 
 #ifdef QUILLO_SSE2
-// Decodes four three-byte sequences (most of CJK) at a time, as long as
-// they come four by four, and returns where they end.
+// Decodes three-byte sequences (most of CJK) four at a time, as long as they
+// come, and returns where they end. As in asciiRun, four units are stored
+// even where fewer sequences were found.
 template <bool kStore>
 const Byte* threeByteRun(const Byte* in, const Byte* end, char16_t*& out) {
     const __m128i shape = _mm_set1_epi32(0x00C0C0F0);
@@ -108,28 +118,28 @@ const Byte* threeByteRun(const Byte* in, const Byte* end, char16_t*& out) {
         // A lane per sequence: lead, then its two continuation bytes.
         const __m128i lanes = _mm_set_epi32(static_cast<int>(word[3]), static_cast<int>(word[2]),
                                             static_cast<int>(word[1]), static_cast<int>(word[0]));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(lanes, shape), threeBytes)) != 0xFFFF) {
-            break;
-        }
         const __m128i cp = _mm_or_si128(
             _mm_or_si128(_mm_slli_epi32(_mm_and_si128(lanes, _mm_set1_epi32(0x0F)), 12),
                          _mm_and_si128(_mm_srli_epi32(lanes, 2), _mm_set1_epi32(0xFC0))),
             _mm_and_si128(_mm_srli_epi32(lanes, 16), _mm_set1_epi32(0x3F)));
-        // An overlong form (below U+0800) or a surrogate: left to readSequence.
+        // Not an overlong form (below U+0800), not a surrogate.
         const __m128i top = _mm_srli_epi32(cp, 11);
-        if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi32(top, _mm_setzero_si128()),
-                                           _mm_cmpeq_epi32(top, _mm_set1_epi32(0x1B)))) != 0) {
-            break;
-        }
+        const __m128i wrong = _mm_or_si128(_mm_cmpeq_epi32(top, _mm_setzero_si128()),
+                                           _mm_cmpeq_epi32(top, _mm_set1_epi32(0x1B)));
+        const __m128i right =
+            _mm_andnot_si128(wrong, _mm_cmpeq_epi32(_mm_and_si128(lanes, shape), threeBytes));
+        const auto rightLanes = static_cast<unsigned>(_mm_movemask_epi8(right));
+        const int found = std::countr_one(rightLanes) / 4;
         if constexpr (kStore) {
             // Packing saturates signed values: shifted into range and back.
             const __m128i bias = _mm_set1_epi32(0x8000);
             const __m128i packed = _mm_packs_epi32(_mm_sub_epi32(cp, bias), bias);
             _mm_storel_epi64(reinterpret_cast<__m128i*>(out),
                              _mm_xor_si128(packed, _mm_set1_epi16(-0x8000)));
-            out += 4;
+            out += found;
         }
-        in += 12;
+        in += 3 * found;
+        if (found < 4) break;
     }
     return in;
 }
@@ -144,22 +154,18 @@ Utf8Decoded decode(std::string_view bytes, char16_t* out) {
         return Utf8Decoded{stop, static_cast<std::size_t>(at - begin),
                            kStore ? static_cast<std::size_t>(out - outBegin) : 0};
     };
-    [[maybe_unused]] int oneByOne = 0;
     for (const Byte* in = begin; in < end;) {
         if (*in < 0x80) {
             in = asciiRun<kStore>(in, end, out);
             continue;
         }
 #ifdef QUILLO_SSE2
-        if (oneByOne > 0) {
-            --oneByOne;
-        } else if (*in >= 0xE0 && *in < 0xF0) {
+        if (*in >= 0xE0 && *in < 0xF0) {
             const Byte* const runEnd = threeByteRun<kStore>(in, end, out);
             if (runEnd != in) {
                 in = runEnd;
                 continue;
             }
-            oneByOne = 3;  // fewer than four in a row: not worth trying for each
         }
 #endif
         char32_t cp = 0;
@@ -215,49 +221,122 @@ std::size_t utf16Length(std::string_view utf8) {
     return units;
 }
 
+std::size_t widenAscii(std::string_view bytes, char16_t* out) {
+    const auto* const begin = reinterpret_cast<const Byte*>(bytes.data());
+    return static_cast<std::size_t>(asciiRun<true>(begin, begin + bytes.size(), out) - begin);
+}
+
 std::u16string decodeUtf8(std::string_view bytes) {
-    // A unit per byte is enough: an ill-formed byte gives one, a sequence no
-    // more than its length.
-    std::u16string text(bytes.size(), u'\0');
-    std::size_t read = 0;
-    std::size_t units = 0;
-    for (;;) {
-        const Utf8Decoded run = decodeUtf8Prefix(bytes.substr(read), text.data() + units);
-        read += run.read;
-        units += run.written;
-        if (run.stop == Utf8Stop::End) break;
-        text[units++] = kReplacement;
-        ++read;
+    std::u16string text;
+    text.reserve(bytes.size());  // a unit per byte is enough
+    char16_t step[kStep];
+    while (!bytes.empty()) {
+        const Utf8Decoded run = decodeUtf8Prefix(bytes.substr(0, kStep), step);
+        text.append(step, run.written);
+        std::size_t read = run.read;
+        // A sequence cut by the end of a step is read whole in the next.
+        if (run.stop == Utf8Stop::IllFormed ||
+            (run.stop == Utf8Stop::Cut && bytes.size() <= kStep)) {
+            text += kReplacement;
+            ++read;
+        }
+        bytes.remove_prefix(read);
     }
-    text.resize(units);
     return text;
 }
 
 std::u16string decodeUtf16(std::string_view bytes, Endian order) {
-    const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto* in = reinterpret_cast<const Byte*>(bytes.data());
     const std::size_t units = bytes.size() / 2;
     const auto unitAt = [&](std::size_t i) -> char16_t {
-        const std::uint8_t first = in[2 * i];
-        const std::uint8_t second = in[2 * i + 1];
+        const Byte first = in[2 * i];
+        const Byte second = in[2 * i + 1];
         return static_cast<char16_t>(order == Endian::Little ? first | second << 8
                                                              : first << 8 | second);
     };
     const auto isHigh = [](char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; };
     const auto isLow = [](char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; };
 
-    std::u16string out(units + bytes.size() % 2, u'\0');
-    for (std::size_t i = 0; i < units; ++i) {
-        const char16_t unit = unitAt(i);
-        if (isHigh(unit) && i + 1 < units && isLow(unitAt(i + 1))) {
-            out[i] = unit;
-            out[i + 1] = unitAt(i + 1);
-            ++i;
-        } else {
-            out[i] = isHigh(unit) || isLow(unit) ? kReplacement : unit;
+    std::u16string text;
+    text.reserve(units + bytes.size() % 2);
+    char16_t step[kStep + 1];  // a pair may end a unit past the step
+    std::size_t i = 0;
+    while (i < units) {
+        const std::size_t stepEnd = std::min(i + kStep, units);
+        char16_t* out = step;
+        while (i < stepEnd) {
+#ifdef QUILLO_SSE2
+            // Sixteen units a round, then eight, as long as none is a surrogate.
+            const auto unitsAt = [&](std::size_t at) {
+                const __m128i block =
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 2 * at));
+                return order == Endian::Little
+                           ? block
+                           : _mm_or_si128(_mm_slli_epi16(block, 8), _mm_srli_epi16(block, 8));
+            };
+            const auto surrogates = [](__m128i block) {
+                return _mm_cmpeq_epi16(
+                    _mm_and_si128(block, _mm_set1_epi16(static_cast<short>(0xF800))),
+                    _mm_set1_epi16(static_cast<short>(0xD800)));
+            };
+            for (; i + 16 <= stepEnd; i += 16, out += 16) {
+                const __m128i first = unitsAt(i);
+                const __m128i second = unitsAt(i + 8);
+                if (_mm_movemask_epi8(_mm_or_si128(surrogates(first), surrogates(second))) != 0) {
+                    break;
+                }
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out), first);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), second);
+            }
+            for (; i + 8 <= stepEnd; i += 8, out += 8) {
+                const __m128i block = unitsAt(i);
+                if (_mm_movemask_epi8(surrogates(block)) != 0) break;
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out), block);
+            }
+#endif
+            // A unit at a time to the end of the block, pairs whole.
+            for (const std::size_t blockEnd = std::min(i + 8, stepEnd); i < blockEnd;) {
+                const char16_t unit = unitAt(i);
+                if (isHigh(unit) && i + 1 < units && isLow(unitAt(i + 1))) {
+                    *out++ = unit;
+                    *out++ = unitAt(i + 1);
+                    i += 2;
+                } else {
+                    *out++ = isHigh(unit) || isLow(unit) ? kReplacement : unit;
+                    ++i;
+                }
+            }
         }
+        text.append(step, static_cast<std::size_t>(out - step));
     }
-    if (bytes.size() % 2) out.back() = kReplacement;
-    return out;
+    if (bytes.size() % 2) text += kReplacement;
+    return text;
+}
+
+std::size_t findEither(std::u16string_view text, std::size_t from, char16_t a, char16_t b) {
+    std::size_t i = from;
+#ifdef QUILLO_SSE2
+    const __m128i first = _mm_set1_epi16(static_cast<short>(a));
+    const __m128i second = _mm_set1_epi16(static_cast<short>(b));
+    const auto match = [&](std::size_t at) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+        return _mm_or_si128(_mm_cmpeq_epi16(block, first), _mm_cmpeq_epi16(block, second));
+    };
+    // Sixteen units a round, then eight.
+    for (; i + 16 <= text.size(); i += 16) {
+        const auto found =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(match(i), match(i + 8))));
+        if (found != 0) return i + static_cast<std::size_t>(std::countr_zero(found));
+    }
+    for (; i + 8 <= text.size(); i += 8) {
+        const auto found = static_cast<unsigned>(_mm_movemask_epi8(match(i)));
+        if (found != 0) return i + static_cast<std::size_t>(std::countr_zero(found)) / 2;
+    }
+#endif
+    for (; i < text.size(); ++i) {
+        if (text[i] == a || text[i] == b) return i;
+    }
+    return std::u16string_view::npos;
 }
 
 bool mayRunRightToLeft(std::u16string_view text) {

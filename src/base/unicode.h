@@ -19,8 +19,9 @@ struct Utf8Decoded {
 };
 
 // The one reader of UTF-8. Decodes strict UTF-8 into `out` up to the end or
-// the first sequence that is cut off or ill-formed; `out` has room for
-// utf16Length(bytes) units, or is null to check only (`written` is then 0).
+// the first sequence that is cut off or ill-formed; `out` has room for a unit
+// per byte (past what is written it may be overwritten), or is null to check
+// only (`written` is then 0).
 Utf8Decoded decodeUtf8Prefix(std::string_view bytes, char16_t* out);
 
 bool isValidUtf8(std::string_view bytes);
@@ -28,6 +29,10 @@ bool isValidUtf8(std::string_view bytes);
 // The UTF-16 length of valid UTF-8: a unit for each byte that does not
 // continue a sequence, and a second one for a four-byte lead.
 std::size_t utf16Length(std::string_view utf8);
+
+// Widens the run of ASCII at the start of `bytes` into `out`, which has
+// room for a unit per byte, and returns its length.
+std::size_t widenAscii(std::string_view bytes, char16_t* out);
 
 // Strict UTF-8 decoded; each ill-formed byte becomes one U+FFFD, so any
 // bytes decode (for paths, messages and UTF-8 literals).
@@ -38,6 +43,9 @@ enum class Endian { Little, Big };
 // UTF-16 bytes in the given order. An unpaired surrogate, and an odd byte
 // at the end, each become U+FFFD.
 std::u16string decodeUtf16(std::string_view bytes, Endian order);
+
+// The position of the first `a` or `b` in the text from `from` on, or npos.
+std::size_t findEither(std::u16string_view text, std::size_t from, char16_t a, char16_t b);
 
 // Whether the text holds a character that bidirectional layout may move or
 // that may turn the direction of the line: a right-to-left letter (Hebrew,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <system_error>
 
@@ -70,11 +71,8 @@ std::u16string decodeAs(DataEncoding encoding, std::string_view bytes, const Tex
             return decodeUtf16(bytes.substr(2), Endian::Big);
         case DataEncoding::Utf8WithMark:
             return decodeUtf8(bytes.substr(kUtf8Mark.size()));
-        case DataEncoding::Utf8: {
-            std::u16string text(utf16Length(bytes), u'\0');
-            decodeUtf8Prefix(bytes, text.data());
-            return text;
-        }
+        case DataEncoding::Utf8:
+            return decodeUtf8(bytes);
         case DataEncoding::Ansi:
             break;
     }
@@ -94,63 +92,61 @@ std::u16string decodeDataFile(std::string_view bytes, const TextCodec& codec) {
 
 namespace {
 
-// Throws RunError 9 at an entry line after the 145th, and RunError 7 at one
-// of `units` UTF-16 units that is longer than a title and a content may be.
-void admitEntry(std::size_t lineNumber, std::int16_t entryCount, std::size_t units) {
+// The refusal of an entry line: RunError 9 after the 145th entry, and
+// RunError 7 for one of `units` UTF-16 units (its sign included) that is
+// longer than a title and a content may be.
+std::optional<RunError> refusalOf(std::size_t lineNumber, std::int16_t entryCount,
+                                  std::size_t units) {
     if (entryCount >= kMaxEntries) {
-        throw RunError(ErrorNumber::SubscriptOutOfRange,
-                       "data.txt 第 " + std::to_string(lineNumber) + " 行：最多只能有 " +
-                           std::to_string(kMaxEntries) + " 个条目");
+        return RunError(ErrorNumber::SubscriptOutOfRange,
+                        "data.txt 第 " + std::to_string(lineNumber) + " 行：最多只能有 " +
+                            std::to_string(kMaxEntries) + " 个条目");
     }
     if (units - 1 > kMaxEntryLength) {
-        throw RunError(ErrorNumber::OutOfMemory, "data.txt 第 " + std::to_string(lineNumber) +
-                                                     " 行：条目长 " + std::to_string(units - 1) +
-                                                     " 个字符，最多 " +
-                                                     std::to_string(kMaxEntryLength) + " 个");
+        return RunError(ErrorNumber::OutOfMemory, "data.txt 第 " + std::to_string(lineNumber) +
+                                                      " 行：条目长 " + std::to_string(units - 1) +
+                                                      " 个字符，最多 " +
+                                                      std::to_string(kMaxEntryLength) + " 个");
     }
+    return std::nullopt;
 }
 
 }  // namespace
 
 void loadEntries(std::u16string_view text, EntryTable& table, std::int16_t& entryCount) {
+    constexpr std::size_t kNone = std::u16string_view::npos;
     std::size_t lineNumber = 0;
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find(u'\r', start);
-        std::size_t next = end;
-        if (end == std::u16string_view::npos) {
-            end = next = text.size();
-        } else {
-            next = end + 1;
-            if (next < text.size() && text[next] == u'\n') ++next;
-        }
         ++lineNumber;
-        const std::u16string_view lineBuffer = text.substr(start, end - start);
-        start = next;
+        const std::size_t lineStart = start;
+        std::size_t end = findEither(text, lineStart, u'\r', u'=');
+        std::size_t sign = kNone;
+        if (end != kNone && text[end] == u'=') {
+            sign = end;
+            end = findEither(text, sign + 1, u'\r', u'\r');
+        }
+        if (end == kNone) end = text.size();
+        start = end + 1;
+        if (start < text.size() && text[start] == u'\n') ++start;
 
-        const std::size_t sign = lineBuffer.find(u'=');
-        if (sign == std::u16string_view::npos) continue;
-        admitEntry(lineNumber, entryCount, lineBuffer.size());
+        if (sign == kNone) continue;
+        if (auto refusal = refusalOf(lineNumber, entryCount, end - lineStart)) throw *refusal;
         ++entryCount;
         Entry& slot = table[static_cast<std::size_t>(entryCount)];
-        slot.title = lineBuffer.substr(0, sign);
-        slot.content = lineBuffer.substr(sign + 1);
+        slot.title = text.substr(lineStart, sign - lineStart);
+        slot.content = text.substr(sign + 1, end - sign - 1);
     }
 }
 
 namespace {
 
-// Whether bytes that arrive in pieces are strict UTF-8 without a byte-order
-// mark; a character may be cut between two pieces.
+// Whether UTF-8 that arrives in pieces is strict throughout, when a
+// character may be cut between two pieces.
 class Utf8Check {
 public:
     void feed(std::string_view piece) {
         if (!valid_) return;
-        if (start_.size() < 3) {
-            start_ += piece.substr(0, 3 - start_.size());
-            // Only a file that no mark decides can be plain UTF-8.
-            if (encodingByMark(start_)) valid_ = false;
-        }
         std::size_t pos = 0;
         if (!cut_.empty()) {
             // The continuation bytes at the start finish the cut character.
@@ -158,50 +154,56 @@ public:
             cut_ += piece.substr(0, pos);
             const Utf8Stop stop = decodeUtf8Prefix(cut_, nullptr).stop;
             if (stop == Utf8Stop::Cut && pos == piece.size()) return;
-            valid_ = valid_ && stop == Utf8Stop::End;
+            valid_ = stop == Utf8Stop::End;
             cut_.clear();
         }
         const Utf8Decoded rest = decodeUtf8Prefix(piece.substr(pos), nullptr);
         valid_ = valid_ && rest.stop != Utf8Stop::IllFormed;
         cut_ = piece.substr(pos + rest.read);
     }
+    // True when all that was fed was strict UTF-8, and ended with a whole character.
     bool valid() const { return valid_ && cut_.empty(); }
 
 private:
     bool valid_ = true;
-    std::string start_;  // the first three bytes
-    std::string cut_;    // a character cut at the end of the last piece
+    std::string cut_;  // a character cut at the end of the last piece
 };
 
-// Loads entry lines from UTF-8 that arrives in pieces, as loadEntries loads
-// text: only the line at hand is held, and of a line longer than an entry
-// may be, only its length.
+// Loads title=content lines from UTF-8 that arrives in pieces, in one pass
+// that also finds whether the bytes are plain UTF-8 (strict, without a
+// byte-order mark), as loadEntries loads their text. Only the line at hand
+// is held, and of a line longer than an entry may be, only its length. A
+// refusal (a 146th entry, one too long) stands only if the whole file is
+// UTF-8, so it waits for the end.
 class Utf8Lines {
 public:
-    // `checked`: the bytes are known to be UTF-8, as they are when they come
-    // whole; read again in pieces they may have changed since the check.
-    Utf8Lines(EntryTable& table, std::int16_t& entryCount, bool checked)
-        : table_(table), entryCount_(entryCount), checked_(checked) {}
+    Utf8Lines(EntryTable& table, std::int16_t& entryCount)
+        : table_(table), entryCount_(entryCount), before_(entryCount) {}
 
     void feed(std::string_view piece) {
+        if (!plain_) return;
+        if (start_.size() < 3) {
+            start_ += piece.substr(0, 3 - start_.size());
+            // Only a file that no mark decides can be plain UTF-8.
+            if (encodingByMark(start_)) plain_ = false;
+        }
         std::size_t pos = 0;
         if (afterCr_ && !piece.empty()) {
             afterCr_ = false;
             if (piece[0] == '\n') pos = 1;
         }
-        while (pos < piece.size()) {
+        while (pos < piece.size() && plain_) {
             const std::size_t cr = piece.find('\r', pos);
-            const std::string_view part =
-                piece.substr(pos, (cr == std::string_view::npos ? piece.size() : cr) - pos);
-            if (cr != std::string_view::npos && lineBytes_ == 0) {
-                // A whole line in the piece, as most are, needs no copy.
-                signed_ = part.find('=') != std::string_view::npos;
-                if (signed_) lineUnits_ = utf16Length(part);
-                endLine(part);
+            if (cr == std::string_view::npos) {
+                carry(piece.substr(pos));
+                break;
+            }
+            const std::string_view part = piece.substr(pos, cr - pos);
+            if (held_.empty() && !dropped_) {
+                endLine(part);  // a whole line in the piece, as most are, needs no copy
             } else {
-                append(part);
-                if (cr == std::string_view::npos) break;
-                endLine(line_);
+                carry(part);
+                endLine(held_);
             }
             pos = cr + 1;
             if (pos == piece.size()) {
@@ -212,56 +214,119 @@ public:
         }
     }
 
-    // False when a stored line was not UTF-8 after all: the file changed.
+    // After the last piece: false, with the table and the count as they
+    // were, when the file is not plain UTF-8. Throws the refusal when it is
+    // and one was met.
     bool finish() {
-        if (lineBytes_ > 0) endLine(line_);
-        return !changed_;
+        if (plain_ && (!held_.empty() || dropped_)) endLine(held_);
+        if (!plain_) {
+            abandon();
+            return false;
+        }
+        if (refusal_) throw *refusal_;
+        return true;
+    }
+
+    // Puts the table and the count back as they were.
+    void abandon() {
+        const int last = std::min<int>(entryCount_ + 1, kMaxEntries);
+        for (int slot = before_ + 1; slot <= last; ++slot) {
+            table_[static_cast<std::size_t>(slot)] = {};
+        }
+        entryCount_ = before_;
     }
 
 private:
-    void append(std::string_view part) {
-        lineBytes_ += part.size();
-        lineUnits_ += utf16Length(part);
+    // A part of a line that goes on in the next piece, or the last part of
+    // one that began in an earlier piece.
+    void carry(std::string_view part) {
+        heldUnits_ += utf16Length(part);
         signed_ = signed_ || part.find('=') != std::string_view::npos;
-        if (lineUnits_ > kMaxEntryLength + 1) {
-            line_ = {};  // too long for an entry: only a note can be so long
+        if (dropped_) {
+            check_.feed(part);
+        } else if (heldUnits_ > kMaxEntryLength + 1) {
+            // Too long for an entry: only a note can be so long, or an error.
+            dropped_ = true;
+            check_.feed(held_);
+            check_.feed(part);
+            held_ = {};
         } else {
-            line_ += part;
+            held_ += part;
         }
     }
 
     void endLine(std::string_view line) {
         ++lineNumber_;
-        if (signed_ && !changed_) {
-            admitEntry(lineNumber_, entryCount_, lineUnits_);
-            if (checked_ || isValidUtf8(line)) {
-                ++entryCount_;
-                Entry& slot = table_[static_cast<std::size_t>(entryCount_)];
-                const std::size_t sign = line.find('=');
-                const std::size_t titleUnits = utf16Length(line.substr(0, sign));
-                slot.title.resize(titleUnits);
-                slot.content.resize(lineUnits_ - titleUnits - 1);
-                decodeUtf8Prefix(line.substr(0, sign), slot.title.data());
-                decodeUtf8Prefix(line.substr(sign + 1), slot.content.data());
-            } else {
-                changed_ = true;
+        if (dropped_) {
+            plain_ = check_.valid();
+            if (signed_) refuse(heldUnits_);
+        } else if (const std::size_t sign = line.find('=');
+                   sign == std::string_view::npos || refusal_) {
+            plain_ = isValidUtf8(line);
+        } else if (entryCount_ >= kMaxEntries) {
+            refuse(0);
+            plain_ = isValidUtf8(line);
+        } else {
+            Entry& slot = table_[static_cast<std::size_t>(entryCount_) + 1];
+            plain_ = decodeInto(line.substr(0, sign), slot.title) &&
+                     decodeInto(line.substr(sign + 1), slot.content);
+            if (plain_) {
+                refuse(slot.title.size() + 1 + slot.content.size());
+                if (refusal_) {
+                    slot = {};
+                } else {
+                    ++entryCount_;
+                }
             }
         }
-        line_.clear();
-        lineBytes_ = lineUnits_ = 0;
-        signed_ = false;
+        held_.clear();
+        heldUnits_ = 0;
+        signed_ = dropped_ = false;
+        check_ = {};
+    }
+
+    // Decodes strict UTF-8 into `text`, which ends exactly as long as its
+    // text; false if the bytes are not. Through a buffer: a string sized
+    // first would be filled with zeros for nothing, and one that grows as it
+    // goes would end larger than its text. A text longer than the buffer is
+    // measured first.
+    bool decodeInto(std::string_view bytes, std::u16string& text) {
+        if (!buffer_) buffer_.reset(new char16_t[kBuffer]);
+        text.clear();
+        if (bytes.size() > kBuffer) text.reserve(utf16Length(bytes));
+        while (!bytes.empty()) {
+            const Utf8Decoded run = decodeUtf8Prefix(bytes.substr(0, kBuffer), buffer_.get());
+            text.append(buffer_.get(), run.written);
+            // A sequence cut by the end of the buffer is read whole next time.
+            if (run.stop == Utf8Stop::IllFormed ||
+                (run.stop == Utf8Stop::Cut && bytes.size() <= kBuffer)) {
+                return false;
+            }
+            bytes.remove_prefix(run.read);
+        }
+        return true;
+    }
+
+    void refuse(std::size_t units) {
+        if (!refusal_) refusal_ = refusalOf(lineNumber_, entryCount_, units);
     }
 
     EntryTable& table_;
     std::int16_t& entryCount_;
-    std::string line_;
+    const std::int16_t before_;
+    bool plain_ = true;
+    std::optional<RunError> refusal_;
+    std::string start_;  // the first three bytes, for a mark
     std::size_t lineNumber_ = 0;
-    std::size_t lineBytes_ = 0;
-    std::size_t lineUnits_ = 0;
-    bool signed_ = false;  // the line holds an '='
-    bool checked_;
     bool afterCr_ = false;
-    bool changed_ = false;
+    // The line at hand, when it began in an earlier piece:
+    std::string held_;           // its bytes, while it may be an entry
+    std::size_t heldUnits_ = 0;  // its length in UTF-16
+    bool signed_ = false;        // it holds an '='
+    bool dropped_ = false;       // too long for an entry: checked, not held
+    Utf8Check check_;            // of a dropped line
+    static constexpr std::size_t kBuffer = 64 * 1024;
+    std::unique_ptr<char16_t[]> buffer_;  // for decodeInto
 };
 
 }  // namespace
@@ -273,38 +338,27 @@ void loadDataBytes(std::string_view bytes, const TextCodec& codec, EntryTable& t
         loadEntries(decodeAs(encoding, bytes, codec), table, entryCount);
         return;
     }
-    // The usual file: each title and content is decoded straight into its
-    // slot, so the file's whole text is never held beside the table.
-    Utf8Lines lines(table, entryCount, /*checked=*/true);
+    // Each title and content is decoded straight into its slot, so the
+    // file's whole text is never held beside the table.
+    Utf8Lines lines(table, entryCount);
     lines.feed(bytes);
     lines.finish();
 }
 
 bool loadUtf8InPieces(const ReadInPieces& read, EntryTable& table, std::int16_t& entryCount) {
-    Utf8Check check;
-    if (read([&](std::string_view piece) { check.feed(piece); }) != ReadResult::Read ||
-        !check.valid()) {
+    Utf8Lines lines(table, entryCount);
+    if (read([&](std::string_view piece) { lines.feed(piece); }) != ReadResult::Read) {
+        lines.abandon();
         return false;
     }
-    const std::int16_t before = entryCount;
-    Utf8Lines lines(table, entryCount, /*checked=*/false);
-    if (read([&](std::string_view piece) { lines.feed(piece); }) == ReadResult::Read &&
-        lines.finish()) {
-        return true;
-    }
-    for (int slot = before + 1; slot <= entryCount; ++slot) {
-        table[static_cast<std::size_t>(slot)] = {};
-    }
-    entryCount = before;
-    return false;
+    return lines.finish();
 }
 
 void loadDataFile(const FileSystem& files, const TextCodec& codec,
                   const std::filesystem::path& path, EntryTable& table, std::int16_t& entryCount) {
-    // The usual file, UTF-8 without a mark, is read twice, a piece at a time:
-    // once to check that it is UTF-8 and once to load it, so that neither its
-    // bytes nor its text are ever held whole beside the table. Any other file
-    // is read whole.
+    // The usual file, UTF-8 without a mark, is read once, a piece at a time,
+    // and loaded as it comes, so that neither its bytes nor its text are ever
+    // held whole beside the table. Any other file is read again, whole.
     ReadResult result = ReadResult::Read;
     const bool loaded = loadUtf8InPieces(
         [&](const std::function<void(std::string_view)>& consume) {

@@ -49,9 +49,10 @@ using ReadInPieces =
     std::function<ReadResult(const std::function<void(std::string_view piece)>& consume)>;
 
 // Loads a file of strict UTF-8 without a byte-order mark, as loadDataBytes
-// would, from two reads: one to check it and one to load it. Returns false,
-// with the table and the count as they were, for any other file, a read that
-// fails, or bytes that changed between the reads.
+// would, from one read, checking the bytes as it loads them. Returns false,
+// with the table and the count as they were, for any other file or a read
+// that fails. A refusal (RunError 9 or 7) is thrown once the whole file has
+// proved to be UTF-8.
 bool loadUtf8InPieces(const ReadInPieces& read, EntryTable& table, std::int16_t& entryCount);
 
 }  // namespace quillo

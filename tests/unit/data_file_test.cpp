@@ -205,6 +205,14 @@ TEST(DecodeDataFile, ChoosesTheEncodingAndDecodes) {
          u"A\uFFFD"},
         {"UTF-16 odd final byte", std::string("\xFF\xFE\x41\0\x42", 5), Utf16Little, u"A\uFFFD"},
         {"UTF-16 mark alone", "\xFF\xFE", Utf16Little, u""},
+        {"UTF-16 pair across eight units",
+         std::string("\xFF\xFE"
+                     "a\0b\0c\0d\0e\0f\0g\0\x3D\xD8\0\xDEh\0i\0j\0k\0l\0m\0n\0o\0p\0",
+                     38),
+         Utf16Little, u"abcdefg\U0001F600hijklmnop"},
+        {"UTF-16 lone surrogates among eight units",
+         std::string("\xFE\xFF\0a\0b\xDE\0\0c\0d\0e\0f\0g\xD8\x3D\0h\0i\0j\0k\0l\0m\0n", 34),
+         Utf16Big, u"ab\uFFFDcdefg\uFFFDhijklmn"},
         {"half a UTF-16 mark", "\xFF", Ansi, u"\uFFFD"},
     };
     for (const DecodeCase& c : cases) {

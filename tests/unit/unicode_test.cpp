@@ -49,7 +49,7 @@ TEST(DecodeUtf8, StopsWhereTheBytesStopBeingStrictUtf8) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(decodeUtf8(c.bytes), c.lenient);
         const std::u16string prefix = c.lenient.substr(0, c.lenient.find(u'\uFFFD'));
-        std::u16string text(utf16Length(c.bytes), u'\0');
+        std::u16string text(c.bytes.size(), u'\0');
         const Utf8Decoded decoded = decodeUtf8Prefix(c.bytes, text.data());
         EXPECT_EQ(decoded.stop, c.stop);
         EXPECT_EQ(decoded.read, c.read);
