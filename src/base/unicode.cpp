@@ -270,9 +270,8 @@ std::u16string decodeUtf16(std::string_view bytes, Endian order) {
             const auto unitsAt = [&](std::size_t at) {
                 const __m128i block =
                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 2 * at));
-                return order == Endian::Little
-                           ? block
-                           : _mm_or_si128(_mm_slli_epi16(block, 8), _mm_srli_epi16(block, 8));
+                if (order == Endian::Little) return block;
+                return _mm_or_si128(_mm_slli_epi16(block, 8), _mm_srli_epi16(block, 8));
             };
             const auto surrogates = [](__m128i block) {
                 return _mm_cmpeq_epi16(
@@ -313,30 +312,59 @@ std::u16string decodeUtf16(std::string_view bytes, Endian order) {
     return text;
 }
 
-std::size_t findEither(std::u16string_view text, std::size_t from, char16_t a, char16_t b) {
+namespace {
+
+// The first unit `a` or `b` from `from` on among `units` units of UTF-16
+// in the given byte order, or npos.
+std::size_t findUnit(const Byte* in, std::size_t units, std::size_t from, char16_t a, char16_t b,
+                     Endian order) {
     std::size_t i = from;
 #ifdef QUILLO_SSE2
-    const __m128i first = _mm_set1_epi16(static_cast<short>(a));
-    const __m128i second = _mm_set1_epi16(static_cast<short>(b));
+    // Loaded as little-endian lanes: big-endian units are met byte-swapped.
+    const auto lane = [&](char16_t unit) {
+        return _mm_set1_epi16(static_cast<short>(
+            order == Endian::Little ? unit : static_cast<char16_t>(unit << 8 | unit >> 8)));
+    };
+    const __m128i first = lane(a);
+    const __m128i second = lane(b);
     const auto match = [&](std::size_t at) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 2 * at));
+        if (a == b) return _mm_cmpeq_epi16(block, first);
         return _mm_or_si128(_mm_cmpeq_epi16(block, first), _mm_cmpeq_epi16(block, second));
     };
     // Sixteen units a round, then eight.
-    for (; i + 16 <= text.size(); i += 16) {
+    for (; i + 16 <= units; i += 16) {
         const auto found =
             static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(match(i), match(i + 8))));
         if (found != 0) return i + static_cast<std::size_t>(std::countr_zero(found));
     }
-    for (; i + 8 <= text.size(); i += 8) {
+    for (; i + 8 <= units; i += 8) {
         const auto found = static_cast<unsigned>(_mm_movemask_epi8(match(i)));
         if (found != 0) return i + static_cast<std::size_t>(std::countr_zero(found)) / 2;
     }
 #endif
-    for (; i < text.size(); ++i) {
-        if (text[i] == a || text[i] == b) return i;
+    for (; i < units; ++i) {
+        const auto unit =
+            static_cast<char16_t>(order == Endian::Little ? in[2 * i] | in[2 * i + 1] << 8
+                                                          : in[2 * i] << 8 | in[2 * i + 1]);
+        if (unit == a || unit == b) return i;
     }
     return std::u16string_view::npos;
+}
+
+}  // namespace
+
+std::size_t findEither(std::u16string_view text, std::size_t from, char16_t a, char16_t b) {
+    // The text's units in memory, in the machine's byte order.
+    constexpr Endian native =
+        std::endian::native == std::endian::little ? Endian::Little : Endian::Big;
+    return findUnit(reinterpret_cast<const Byte*>(text.data()), text.size(), from, a, b, native);
+}
+
+std::size_t findEither(std::string_view utf16, Endian order, std::size_t from, char16_t a,
+                       char16_t b) {
+    return findUnit(reinterpret_cast<const Byte*>(utf16.data()), utf16.size() / 2, from, a, b,
+                    order);
 }
 
 bool mayRunRightToLeft(std::u16string_view text) {

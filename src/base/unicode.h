@@ -44,8 +44,11 @@ enum class Endian { Little, Big };
 // at the end, each become U+FFFD.
 std::u16string decodeUtf16(std::string_view bytes, Endian order);
 
-// The position of the first `a` or `b` in the text from `from` on, or npos.
+// The position of the first `a` or `b` in the text from `from` on, or npos;
+// and the same among the whole units of UTF-16 bytes in the given order.
 std::size_t findEither(std::u16string_view text, std::size_t from, char16_t a, char16_t b);
+std::size_t findEither(std::string_view utf16, Endian order, std::size_t from, char16_t a,
+                       char16_t b);
 
 // Whether the text holds a character that bidirectional layout may move or
 // that may turn the direction of the line: a right-to-left letter (Hebrew,

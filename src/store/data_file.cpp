@@ -113,30 +113,78 @@ std::optional<RunError> refusalOf(std::size_t lineNumber, std::int16_t entryCoun
 
 }  // namespace
 
-void loadEntries(std::u16string_view text, EntryTable& table, std::int16_t& entryCount) {
+namespace {
+
+// The units of a decoded text.
+struct TextUnits {
+    std::u16string_view text;
+
+    std::size_t size() const { return text.size(); }
+    std::size_t find(std::size_t from, char16_t a, char16_t b) const {
+        return findEither(text, from, a, b);
+    }
+    char16_t at(std::size_t i) const { return text[i]; }
+    std::u16string take(std::size_t from, std::size_t to) const {
+        return std::u16string(text.substr(from, to - from));
+    }
+};
+
+// The units of UTF-16 bytes, as decodeUtf16 decodes them: an odd byte at the
+// end is one more unit, U+FFFD. Lines are found on the bytes, and only the
+// titles and contents are decoded, straight into their slots.
+struct Utf16Units {
+    std::string_view bytes;
+    Endian order;
+
+    std::size_t size() const { return (bytes.size() + 1) / 2; }
+    std::size_t find(std::size_t from, char16_t a, char16_t b) const {
+        return findEither(bytes, order, from, a, b);
+    }
+    char16_t at(std::size_t i) const {
+        if (2 * i + 1 == bytes.size()) return u'\uFFFD';
+        const auto first = static_cast<unsigned char>(bytes[2 * i]);
+        const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+        return static_cast<char16_t>(order == Endian::Little ? first | second << 8
+                                                             : first << 8 | second);
+    }
+    std::u16string take(std::size_t from, std::size_t to) const {
+        return decodeUtf16(bytes.substr(2 * from, 2 * (to - from)), order);
+    }
+};
+
+// Splits the units into lines and stores each title=content line, as
+// loadEntries says.
+template <typename Units>
+void loadLines(const Units& units, EntryTable& table, std::int16_t& entryCount) {
     constexpr std::size_t kNone = std::u16string_view::npos;
     std::size_t lineNumber = 0;
     std::size_t start = 0;
-    while (start < text.size()) {
+    while (start < units.size()) {
         ++lineNumber;
         const std::size_t lineStart = start;
-        std::size_t end = findEither(text, lineStart, u'\r', u'=');
+        std::size_t end = units.find(lineStart, u'\r', u'=');
         std::size_t sign = kNone;
-        if (end != kNone && text[end] == u'=') {
+        if (end != kNone && units.at(end) == u'=') {
             sign = end;
-            end = findEither(text, sign + 1, u'\r', u'\r');
+            end = units.find(sign + 1, u'\r', u'\r');
         }
-        if (end == kNone) end = text.size();
+        if (end == kNone) end = units.size();
         start = end + 1;
-        if (start < text.size() && text[start] == u'\n') ++start;
+        if (start < units.size() && units.at(start) == u'\n') ++start;
 
         if (sign == kNone) continue;
         if (auto refusal = refusalOf(lineNumber, entryCount, end - lineStart)) throw *refusal;
         ++entryCount;
         Entry& slot = table[static_cast<std::size_t>(entryCount)];
-        slot.title = text.substr(lineStart, sign - lineStart);
-        slot.content = text.substr(sign + 1, end - sign - 1);
+        slot.title = units.take(lineStart, sign);
+        slot.content = units.take(sign + 1, end);
     }
+}
+
+}  // namespace
+
+void loadEntries(std::u16string_view text, EntryTable& table, std::int16_t& entryCount) {
+    loadLines(TextUnits{text}, table, entryCount);
 }
 
 namespace {
@@ -334,6 +382,11 @@ private:
 void loadDataBytes(std::string_view bytes, const TextCodec& codec, EntryTable& table,
                    std::int16_t& entryCount) {
     const DataEncoding encoding = dataEncoding(bytes);
+    if (encoding == DataEncoding::Utf16Little || encoding == DataEncoding::Utf16Big) {
+        const Endian order = encoding == DataEncoding::Utf16Little ? Endian::Little : Endian::Big;
+        loadLines(Utf16Units{bytes.substr(2), order}, table, entryCount);
+        return;
+    }
     if (encoding != DataEncoding::Utf8) {
         loadEntries(decodeAs(encoding, bytes, codec), table, entryCount);
         return;
