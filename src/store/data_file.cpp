@@ -316,8 +316,11 @@ private:
             plain_ = isValidUtf8(line);
         } else {
             Entry& slot = table_[static_cast<std::size_t>(entryCount_) + 1];
+            // A held line has been measured already.
+            const bool held = !held_.empty() && line.data() == held_.data();
             plain_ = decodeInto(line.substr(0, sign), slot.title) &&
-                     decodeInto(line.substr(sign + 1), slot.content);
+                     decodeInto(line.substr(sign + 1), slot.content,
+                                held ? heldUnits_ - slot.title.size() - 1 : kUnmeasured);
             if (plain_) {
                 refuse(slot.title.size() + 1 + slot.content.size());
                 if (refusal_) {
@@ -338,10 +341,10 @@ private:
     // first would be filled with zeros for nothing, and one that grows as it
     // goes would end larger than its text. A text longer than the buffer is
     // measured first.
-    bool decodeInto(std::string_view bytes, std::u16string& text) {
+    bool decodeInto(std::string_view bytes, std::u16string& text, std::size_t units = kUnmeasured) {
         if (!buffer_) buffer_.reset(new char16_t[kBuffer]);
         text.clear();
-        if (bytes.size() > kBuffer) text.reserve(utf16Length(bytes));
+        if (bytes.size() > kBuffer) text.reserve(units != kUnmeasured ? units : utf16Length(bytes));
         while (!bytes.empty()) {
             const Utf8Decoded run = decodeUtf8Prefix(bytes.substr(0, kBuffer), buffer_.get());
             text.append(buffer_.get(), run.written);
@@ -374,6 +377,7 @@ private:
     bool dropped_ = false;       // too long for an entry: checked, not held
     Utf8Check check_;            // of a dropped line
     static constexpr std::size_t kBuffer = 64 * 1024;
+    static constexpr std::size_t kUnmeasured = std::string_view::npos;
     std::unique_ptr<char16_t[]> buffer_;  // for decodeInto
 };
 
