@@ -385,21 +385,18 @@ private:
 
 void loadDataBytes(std::string_view bytes, const TextCodec& codec, EntryTable& table,
                    std::int16_t& entryCount) {
+    // The usual file, plain UTF-8, is checked as it is loaded, each title and
+    // content decoded straight into its slot.
+    Utf8Lines lines(table, entryCount);
+    lines.feed(bytes);
+    if (lines.finish()) return;
     const DataEncoding encoding = dataEncoding(bytes);
     if (encoding == DataEncoding::Utf16Little || encoding == DataEncoding::Utf16Big) {
         const Endian order = encoding == DataEncoding::Utf16Little ? Endian::Little : Endian::Big;
         loadLines(Utf16Units{bytes.substr(2), order}, table, entryCount);
-        return;
-    }
-    if (encoding != DataEncoding::Utf8) {
+    } else {
         loadEntries(decodeAs(encoding, bytes, codec), table, entryCount);
-        return;
     }
-    // Each title and content is decoded straight into its slot, so the
-    // file's whole text is never held beside the table.
-    Utf8Lines lines(table, entryCount);
-    lines.feed(bytes);
-    lines.finish();
 }
 
 bool loadUtf8InPieces(const ReadInPieces& read, EntryTable& table, std::int16_t& entryCount) {
