@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include "forms/end_when_drawn.h"
 #include "forms/fatal_error_guard.h"
 #include "mainwindow/form1.h"
 #include "platform/make_window_system.h"
@@ -28,6 +29,7 @@ int main(int argc, char* argv[]) {
     quillo::DesktopCheck desktop;
     QApplication app(argc, argv);
     desktop.passed();
+    quillo::EndWhenDrawn::installIfAsked(app);
     QApplication::setApplicationName(QStringLiteral("quillo4"));
     QTranslator qtWords;
     if (quillo::loadQtTranslation(qtWords, QLocale::system().uiLanguages())) {
