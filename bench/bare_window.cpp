@@ -7,7 +7,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 
-#include "forms/end_when_drawn.h"
+#include "platform/qt/end_when_drawn.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

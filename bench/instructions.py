@@ -12,11 +12,12 @@ GBK (the ANSI code page, decoded by iconv here).
 Start-up: Quillo (build/quillo) and the bare window (a Qt window with the
 same menu bar and a Chinese label) from the start of the process until the
 window has been drawn and the event loop comes back: with
-QUILLO_END_WHEN_DRAWN set, each ends itself there (forms/end_when_drawn.h),
-so callgrind (--dump-instr=no) counts exactly that. On an empty data.txt and
-on the 145 mixed entries, under the X server in DISPLAY. The per-box cost is
-what the entries add beyond the loader: (start-up with the entries - its
-loadDataFile - the empty start-up) / 145.
+QUILLO_END_WHEN_DRAWN set, each ends itself there
+(platform/qt/end_when_drawn.h), so callgrind (--dump-instr=no) counts
+exactly that. On an empty data.txt and on the 145 mixed entries, under the X
+server in DISPLAY. The per-box cost is what the entries add beyond the
+loader: (start-up with the entries - its loadDataFile - the empty start-up)
+/ 145.
 
 Writes the figures as JSON to the file named by --json.
 """

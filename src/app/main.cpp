@@ -3,11 +3,11 @@
 #include <QLocale>
 #include <QTranslator>
 
-#include "forms/end_when_drawn.h"
 #include "forms/fatal_error_guard.h"
 #include "mainwindow/form1.h"
 #include "platform/make_window_system.h"
 #include "platform/qt/desktop_check.h"
+#include "platform/qt/end_when_drawn.h"
 #include "platform/qt/qt_translation.h"
 #include "platform/system_services.h"
 
