@@ -111,10 +111,6 @@ std::optional<RunError> refusalOf(std::size_t lineNumber, std::int16_t entryCoun
     return std::nullopt;
 }
 
-}  // namespace
-
-namespace {
-
 // The units of a decoded text.
 struct TextUnits {
     std::u16string_view text;
