@@ -1,13 +1,19 @@
 # Shared by the scripts that run Windows programs under Wine.
 #
-# wine_prefix DIR: exports WINEPREFIX=DIR (created on first use) and a quiet
-# WINEDEBUG, starts a Wine server that lasts until the script exits, and sets
-# the array wine_test_env to what the tests need besides (LOCPATH where the
-# system lacks the zh_CN.UTF-8 locale, which the tests set for code page 936).
+# wine_prefix PRESET: exports the WINEPREFIX (created on first use) and the
+# WINEDEBUG of that CMake preset, where ctest --preset takes them from too,
+# starts a Wine server that lasts until the script exits, and sets the array
+# wine_test_env to what the tests need besides (LOCPATH where the system lacks
+# the zh_CN.UTF-8 locale, which the tests set for code page 936).
 wine_prefix() {
-    local dir=$1
-    export WINEDEBUG=-all
-    export WINEPREFIX=$dir
+    local line
+    unset WINEPREFIX
+    while IFS= read -r line; do
+        if [[ $line =~ ^\ *(WINEPREFIX|WINEDEBUG)=\"(.*)\"$ ]]; then
+            export "${BASH_REMATCH[1]}=${BASH_REMATCH[2]}"
+        fi
+    done < <(cd "$QUILLO_ROOT" && cmake --preset "$1" -N)
+    local dir=${WINEPREFIX:?"the preset $1 names no WINEPREFIX"}
     mkdir -p "$WINEPREFIX"
 
     # Wine takes the ANSI code page (936) from LC_ALL=zh_CN.UTF-8, and needs
