@@ -31,7 +31,7 @@ def main():
     args = parser.parse_args()
     times = {"long": [], "short": []}
     with Session(args) as s:
-        drops, _, _, _, _, window = start_with_receiver(s, [f"长={LONG}", f"短={SHORT}"])
+        drops, _, _, window = start_with_receiver(s, [f"长={LONG}", f"短={SHORT}"])
         image, rows = wait_rows(s, window, lambda n: n == 2, "2 boxes in view")
         left, _, _, _ = s.geometry(window)
         number = 0

@@ -46,6 +46,9 @@ ensure_packages() {
 }
 
 # ensure_packages_for GROUP...: the packages of those groups of QUILLO_PACKAGES.
+# The tests (linux, wine) also run programs on a simplified Chinese system,
+# LC_ALL=zh_CN.UTF-8: Qt names windows in it, and Wine takes the ANSI code
+# page 936 from it and needs it to store file names outside ASCII.
 ensure_packages_for() {
     local group packages=()
     for group in "$@"; do
@@ -53,6 +56,10 @@ ensure_packages_for() {
         packages+=(${QUILLO_PACKAGES[$group]:?"no package group $group"})
     done
     ensure_packages "${packages[@]}"
+    if [[ " $* " =~ \ (linux|wine)\  ]] && ! locale -a | grep -qix 'zh_CN\.utf-\?8'; then
+        echo "Making the locale zh_CN.UTF-8"
+        as_root localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+    fi
 }
 
 # build DIR [CMAKE ARGS...]: configures once and builds.

@@ -1,7 +1,30 @@
-# The end-to-end cases (quillo_e2e.py CASE ROW), and where each runs:
+# The end-to-end cases (quillo_e2e.py CASE [ROW]), and where each runs:
 #   bare     the program on an Xvfb of its own, with no window manager
 #   openbox  the same under Openbox, which frames and stacks the windows
 #   wine     quillo.exe under Wine, on the X server of the test stage
+# The folder that includes this runs its columns (quillo_e2e_columns) with
+# quillo_e2e_command and quillo_e2e_properties, and names each test
+# <quillo_e2e_prefix>[_<window manager>]_<case>[_<row>]. A window manager is
+# one more column here, in tests/e2e/CMakeLists.txt and in window_managers.py.
+function(quillo_e2e_test case)
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "IN")
+    foreach(column IN LISTS arg_IN)
+        if(NOT column IN_LIST quillo_e2e_columns)
+            continue()
+        endif()
+        set(manager)
+        set(options)
+        if(NOT column MATCHES "^(bare|wine)$")
+            set(manager ${column})
+            set(options --window-manager ${column})
+        endif()
+        string(JOIN _ name ${quillo_e2e_prefix} ${manager} ${case} ${arg_UNPARSED_ARGUMENTS})
+        add_test(NAME ${name}
+            COMMAND ${quillo_e2e_command} ${options} ${case} ${arg_UNPARSED_ARGUMENTS})
+        set_tests_properties(${name} PROPERTIES ${quillo_e2e_properties})
+    endforeach()
+endfunction()
+
 quillo_e2e_test(startup scale-100              IN bare openbox wine)
 quillo_e2e_test(startup scale-150              IN bare openbox wine)
 quillo_e2e_test(fatal missing-file             IN bare openbox wine)

@@ -1,13 +1,9 @@
-"""What the end-to-end tests share: a session of the real program under an
-X server, driven only from outside, with every wait bounded; the program
-started on a data.txt of the case's own; its window read off screenshots
-(the boxes, the menu bar) and driven with the pointer.
-
-A Session is a bare Xvfb of the case's own; window_managers.py adds a window
-manager to it, and wine.py runs quillo.exe under Wine instead.
+"""What the end-to-end tests share: a session of the real program under a
+bare Xvfb of the case's own (window_managers.py adds a window manager, wine.py
+runs quillo.exe under Wine instead), driven only from outside, with every
+wait bounded; its window read off screenshots and driven with the pointer.
 """
 
-import collections
 import contextlib
 import ctypes
 import hashlib
@@ -69,6 +65,9 @@ class Session:
     no window manager nothing frames or stacks the windows: the X window is
     the whole of one, and there is no stacking order to check (stacking)."""
 
+    window_manager = None
+    stacking = False
+
     def __init__(self, args, screen="1024x768x24"):
         self.quillo = os.path.abspath(args.quillo)
         self.receiver = args.receiver and os.path.abspath(args.receiver)
@@ -77,8 +76,7 @@ class Session:
         self.root = tempfile.mkdtemp(prefix="quillo-e2e-")
         self.display = None
         self.env = None
-        self.window_manager = None
-        self.stacking = False
+        self.data_files = []  # (path, snapshot) of each data.txt the case made
 
     def __enter__(self):
         try:
@@ -91,9 +89,14 @@ class Session:
     def __exit__(self, kind, value, trace):
         for proc in reversed(self.processes):
             stop(proc)
-        if kind is not None:
+        # Whatever a case does, the program never writes data.txt.
+        changed = [f"{before} -> {after}" for before, after in
+                   ((before, snapshot(path)) for path, before in self.data_files)
+                   if after != before]
+        if kind is not None or changed:
             self.dump_logs()
         shutil.rmtree(self.root, ignore_errors=True)
+        check(kind is not None or not changed, f"data.txt changed: {changed}")
         return False
 
     def _open_display(self):
@@ -283,6 +286,8 @@ class Session:
 
 
 class Image:
+    """Pixels, 3 bytes each, width to a row: the screen, or a region of it."""
+
     def __init__(self, width, rgb):
         self.width = width
         self.rgb = rgb
@@ -292,15 +297,9 @@ class Image:
         return self.rgb[i:i + 3]
 
     def region(self, x, y, w, h):
-        return Region(w, b"".join(self.rgb[((y + r) * self.width + x) * 3:
-                                           ((y + r) * self.width + x + w) * 3]
-                                  for r in range(h)))
-
-
-class Region:
-    def __init__(self, width, rgb):
-        self.width = width
-        self.rgb = rgb
+        return Image(w, b"".join(self.rgb[((y + r) * self.width + x) * 3:
+                                          ((y + r) * self.width + x + w) * 3]
+                                 for r in range(h)))
 
     def columns_differing_from(self, other):
         return sorted({(i // 3) % self.width for i in range(0, len(self.rgb), 3)
@@ -393,21 +392,14 @@ def snapshot(path):
     some other kind of file, or nothing. A pipe or a device is never opened."""
     if os.path.islink(path):
         return ("link", os.readlink(path))
-    if os.path.exists(path) and not stat.S_ISREG(os.stat(path).st_mode) \
-            and not os.path.isdir(path):
-        return ("special", stat.S_IFMT(os.stat(path).st_mode))
+    if not os.path.exists(path):
+        return ("absent",)
     if os.path.isdir(path):
         return ("directory", sorted(os.listdir(path)))
-    if os.path.exists(path):
-        with open(path, "rb") as f:
-            return ("file", hashlib.sha256(f.read()).hexdigest())
-    return ("absent",)
-
-
-def check_unchanged(path, before):
-    """The program never writes data.txt."""
-    after = snapshot(path)
-    check(after == before, f"data.txt changed: {before} -> {after}")
+    if not stat.S_ISREG(os.stat(path).st_mode):
+        return ("special", stat.S_IFMT(os.stat(path).st_mode))
+    with open(path, "rb") as f:
+        return ("file", hashlib.sha256(f.read()).hexdigest())
 
 
 def check_running(proc, when=""):
@@ -416,8 +408,8 @@ def check_running(proc, when=""):
 
 def prepare_run(s, data, encoding="utf-8"):
     """The folder the program starts in, with its data.txt: lines, written as
-    write_data writes them, or made by a function of its path. Returns the
-    folder, the path of data.txt and what it holds."""
+    write_data writes them, or made by a function of its path. The session
+    checks at its end that the program left the file as it was."""
     work = os.path.join(s.root, "run")
     os.makedirs(work, exist_ok=True)
     path = os.path.join(work, "data.txt")
@@ -425,22 +417,20 @@ def prepare_run(s, data, encoding="utf-8"):
         data(path)
     else:
         write_data(work, data, encoding)
-    return work, path, snapshot(path)
-
-
-Run = collections.namedtuple("Run", "work data before quillo window")
+    s.data_files.append((path, snapshot(path)))
+    return work
 
 
 def start_on(s, data, encoding="utf-8", program=None, extra_env=None, drawn=True):
     """The program (or a copy at program) started on data (as prepare_run
-    takes it), once its main window is shown, and drawn unless told not to
+    takes it), and its main window once shown, and drawn unless told not to
     wait for that."""
-    work, path, before = prepare_run(s, data, encoding)
+    work = prepare_run(s, data, encoding)
     quillo = s.start_quillo(work, program, extra_env)
     window = s.wait_window(quillo, MAIN_TITLE)
     if drawn:
         s.wait_drawn(window)
-    return Run(work, path, before, quillo, window)
+    return quillo, window
 
 
 def reveal(s, window, image, row):

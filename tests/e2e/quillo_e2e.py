@@ -11,25 +11,17 @@ frames and stacks the windows. With --wine the same cases drive quillo.exe
 under Wine, with Windows programs of the tests' own as the drop target and as
 a probe of window frames and their z-order.
 
-    quillo_e2e.py --quillo PATH [--receiver PATH] [--window-manager openbox] CASE [ROW]
-    quillo_e2e.py --wine --quillo quillo.exe --receiver drop_target.exe
-                  --probe window_probe.exe [--fake-tool fake_sysinfo.exe]
-                  [--planted DIR] CASE [ROW]
-
 Every wait is bounded; whatever a case starts is stopped when it ends.
 
-The cases live by subject: startup.py (where the window stands, fatal
-reports, odd files, no desktop), boxes.py (hover, drags and drops, scrolling),
-menus.py (menus, dialogs, system information) and wine.py (what only Windows
-has); harness.py holds what they share, window_managers.py and wine.py where
-else a case may run. tests/e2e/cases.cmake names the rows that CTest runs,
-and where.
+The cases live in modules by subject (CASES names them), over harness.py;
+tests/e2e/cases.cmake names the rows that CTest runs, and where.
 """
 
 import argparse
 import functools
 import shutil
 import signal
+import subprocess
 import sys
 import time
 
@@ -59,14 +51,6 @@ CASES = {
 }
 
 
-def session_kind(args):
-    """Where the case runs: under Wine on the stage's X server, or on an Xvfb
-    of its own, bare or under a window manager."""
-    if args.wine:
-        return wine.WineSession
-    return ManagedSession if args.window_manager else Session
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--quillo", required=True, help="the program under test")
@@ -91,12 +75,20 @@ def main():
         if not shutil.which(tool):
             print(f"FAIL: {tool} is not installed (scripts/lib.sh installs it)", file=sys.stderr)
             return 1
+    if "zh_cn.utf8" not in subprocess.run(["locale", "-a"], capture_output=True,
+                                          text=True).stdout.lower().replace("-", ""):
+        print("FAIL: the locale zh_CN.UTF-8 is missing (scripts/lib.sh makes it)", file=sys.stderr)
+        return 1
     # A SIGTERM (ctest giving up) unwinds like an error, so every case still
     # stops what it started and removes its files.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(128 + signal.SIGTERM))
     started = time.monotonic()
     try:
-        run(args, functools.partial(session_kind(args), args))
+        # Where the case runs: under Wine on the stage's X server, or on an
+        # Xvfb of its own, bare or under a window manager.
+        kind = wine.WineSession if args.wine else \
+            ManagedSession if args.window_manager else Session
+        run(args, functools.partial(kind, args))
     except Failure as failure:
         print(f"FAIL: {args.case} {args.row or ''}: {failure}", file=sys.stderr)
         return 1

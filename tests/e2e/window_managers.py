@@ -15,10 +15,11 @@ WINDOW_MANAGERS = {
 
 
 class ManagedSession(Session):
+    stacking = True
+
     def __init__(self, args, **options):
         super().__init__(args, **options)
         self.window_manager = args.window_manager
-        self.stacking = True
 
     def _open_display(self):
         """The Xvfb, then the window manager, which has taken the screen once

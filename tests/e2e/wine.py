@@ -8,13 +8,9 @@ import os
 import shutil
 import signal
 
-from boxes import (DRAG_ENTRIES, RECEIVER_TARGET, drag_to_receiver, start_with_receiver,
-                   wait_drop)
+from boxes import DRAG_ENTRIES, drag_to_receiver, start_with_receiver, wait_drop
 from harness import Session, check, check_running, wait_rows
 from menus import open_dialog
-
-# Windows reads the screen's scale from the registry (dots per inch).
-DESKTOP_KEY = r"HKEY_CURRENT_USER\Control Panel\Desktop"
 
 
 class WineSession(Session):
@@ -24,10 +20,11 @@ class WineSession(Session):
     id that Wine gives them; a window's frame, which Windows draws nowhere
     without a window manager, comes from the probe."""
 
+    stacking = True
+
     def __init__(self, args, screen=None):
         super().__init__(args)
         self.probe = os.path.abspath(args.probe)
-        self.stacking = True
 
     def _open_display(self):
         check(os.environ.get("DISPLAY"), "the Wine cases run on the stage's X server, "
@@ -68,20 +65,26 @@ class WineSession(Session):
 
     @contextlib.contextmanager
     def scaled(self, scale):
-        if not scale:
-            yield {}
-            return
-        self.reg("add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d",
-                 str(round(96 * float(scale))))
+        """Windows reads the screen's scale from the registry (dots per inch)."""
+        desktop = r"HKEY_CURRENT_USER\Control Panel\Desktop"
+        if scale:
+            self.reg("add", desktop, "/v", "LogPixels", "/t", "REG_DWORD", "/d",
+                     str(round(96 * float(scale))))
         try:
             yield {}
         finally:
-            self.reg("delete", DESKTOP_KEY, "/v", "LogPixels")
+            if scale:
+                self.reg("delete", desktop, "/v", "LogPixels")
 
-    def frame(self, window, title):
+    def probed(self, title):
+        """What the probe says of the window titled title: its frame (x, y,
+        width, height), its client's width and height, topmost and more."""
         code, out = self.x("wine", self.probe, title)
         check(code == 0, f"the probe found no window titled '{title}'")
-        x, y, width, height, _, _, topmost, _ = (int(v) for v in out.split())
+        return [int(v) for v in out.split()]
+
+    def frame(self, window, title):
+        x, y, width, height, _, _, topmost, _ = self.probed(title)
         return (x, y, width, height), topmost == 1
 
     def above(self, proc, upper, lower):
@@ -92,9 +95,7 @@ class WineSession(Session):
         return code == 0
 
     def client_size(self, window, title):
-        code, out = self.x("wine", self.probe, title)
-        check(code == 0, f"the probe found no window titled '{title}'")
-        return tuple(int(v) for v in out.split()[4:6])
+        return tuple(self.probed(title)[4:6])
 
     def reg(self, *argv):
         """One change to the prefix's registry, through Wine's reg.exe."""
@@ -118,12 +119,12 @@ def case_planted_dlls(args, session):
         for name in planted:
             shutil.copy(os.path.join(args.planted, name), work)
         overrides = ",".join(name[:-4] for name in planted) + "=n,b"
-        drops, _, _, _, quillo, window = start_with_receiver(
+        drops, _, quillo, window = start_with_receiver(
             s, [f"{title}={content}"], program=shutil.copy(s.quillo, work),
             extra_env={"WINEDLLOVERRIDES": overrides})
         _, rows = wait_rows(s, window, lambda n: n == 1, "the box in view")
         grab = (s.geometry(window)[0] + 40, sum(rows[0]) // 2)
-        drag_to_receiver(s, drops, grab, RECEIVER_TARGET)
+        drag_to_receiver(s, drops, grab)
         check(wait_drop(drops, 1)[0] == content, "the drop differs from the content")
         open_dialog(s, quillo, window, "about")
         check_running(quillo)
