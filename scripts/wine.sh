@@ -1,5 +1,7 @@
-# Shared by the scripts that run Windows programs under Wine.
-#
+# Shared by the scripts that run Windows programs under Wine, on the X server
+# of xvfb.sh (sourced here too).
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
+
 # wine_prefix PRESET: exports the WINEPREFIX (created on first use) and the
 # WINEDEBUG of that CMake preset, where ctest --preset takes them from too,
 # and starts a Wine server that lasts until the script exits.
