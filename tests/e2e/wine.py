@@ -39,9 +39,10 @@ class WineSession(Session):
         self.close_windows()
 
     def __exit__(self, kind, value, trace):
-        super().__exit__(kind, value, trace)
-        self.close_windows()
-        return False
+        try:
+            return super().__exit__(kind, value, trace)
+        finally:
+            self.close_windows()
 
     def close_windows(self):
         """Ends whatever still shows a window, such as an editor the program
