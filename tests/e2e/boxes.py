@@ -11,15 +11,28 @@ from harness import (MAIN_TITLE, Failure, box_rows, check, check_running, menu_c
 
 LONG_CONTENT = ("长文本 long text = 0123456789，" * 5000)[:100000]
 
+
+def largest_content():
+    """The largest content an entry holds, 1,048,576 UTF-16 units (with the
+    title left empty), Latin-1 letters and a character beyond the BMP in it."""
+    def units(text):
+        return len(text.encode("utf-16-le")) // 2
+    text = "最长 largest = café 𝄞 0123456789，" * 40000
+    text = text[:len(text) * (1024 * 1024 - 64) // units(text)]
+    return text + "." * (1024 * 1024 - units(text))
+
+
 # Box number, title and content; the rows share one data.txt.
 DRAG_ENTRIES = [
     ("中文", "王晓明，北京市海淀区中关村大街 27 号 5 层 501 室"),
     ("等号", "  a = b == c  =  x "),
     ("长文", LONG_CONTENT),
 ]
-# row: (box number, how data.txt is encoded)
-DRAG_CASES = {"chinese": (1, "utf-8"), "equals-and-spaces": (2, "utf-8"), "long": (3, "utf-8"),
-              "chinese-utf-16": (1, "utf-16"), "chinese-gbk": (1, "gbk")}
+# row: (box number, how data.txt is encoded, entries beyond DRAG_ENTRIES)
+DRAG_CASES = {"chinese": (1, "utf-8", []), "equals-and-spaces": (2, "utf-8", []),
+              "long": (3, "utf-8", []), "chinese-utf-16": (1, "utf-16", []),
+              "chinese-gbk": (1, "gbk", []), "largest": (4, "utf-8", [("", largest_content())])}
+
 
 # The receiver's window (x, y, width, height) and the point drops aim at.
 RECEIVER_PLACE = (120, 300, 360, 200)
@@ -64,13 +77,14 @@ def drag_to_receiver(s, drops, grab, target=RECEIVER_TARGET):
 
 def case_drag(args, session):
     check(args.receiver, "--receiver is needed for the drag cases")
-    box, encoding = DRAG_CASES[args.row]
-    title, content = DRAG_ENTRIES[box - 1]
+    box, encoding, more = DRAG_CASES[args.row]
+    entries = DRAG_ENTRIES + more
+    title, content = entries[box - 1]
     with session() as s:
         drops, receiver, quillo, window = start_with_receiver(
-            s, [f"{t}={c}" for t, c in DRAG_ENTRIES], encoding)
-        image, rows = wait_rows(s, window, lambda n: n == len(DRAG_ENTRIES),
-                                f"{len(DRAG_ENTRIES)} boxes in view")
+            s, [f"{t}={c}" for t, c in entries], encoding)
+        image, rows = wait_rows(s, window, lambda n: n == len(entries),
+                                f"{len(entries)} boxes in view")
         # Hovering shows the content; what the box shows then is what it must
         # still show after its text has been dragged out.
         box_area, grab, shown = reveal(s, window, image, rows[box - 1])
@@ -105,6 +119,7 @@ DROP_INTO_ENTRIES = DRAG_ENTRIES[:2] + [
 DROP_INTO_CASES = {
     "chromium": lambda s: receivers.Chromium(s, RECEIVER_PLACE),
     "mousepad": receivers.Mousepad,
+    "gnome-text-editor": receivers.GnomeTextEditor,
 }
 
 

@@ -1,17 +1,20 @@
 """A real window manager on the case's Xvfb: it frames the windows, says how
 far each frame reaches (_NET_FRAME_EXTENTS) and keeps their stacking order
 (_NET_CLIENT_LIST_STACKING). Each is a column of the end-to-end table
-(tests/e2e/cases.cmake); a new one is one more entry here.
+(tests/e2e/cases.cmake); a new one is one more entry here, and so is a
+desktop that brings its own display server.
 """
 
 import os
 
+from gnome_wayland import GnomeWaylandSession
 from harness import Session, check, wait_until
 
 # name: how to start it with its default settings, not the user's.
 WINDOW_MANAGERS = {
     "openbox": ["openbox", "--sm-disable"],
 }
+DESKTOPS = {"gnome-wayland": GnomeWaylandSession}
 
 
 class ManagedSession(Session):
