@@ -75,6 +75,43 @@ def drag_to_receiver(s, drops, grab, target=RECEIVER_TARGET):
     s.drag(grab, target, lambda: enters() > before)
 
 
+def check_primary_takes_content_once(s, drops, grab, content):
+    """A release over the revealed box, then Ctrl+C: each puts the whole
+    content into the X11 primary selection in one change, as a plain line edit
+    does. The receiver logs each change; one of xclip's own after each action
+    marks where that action's changes end."""
+    def changes():
+        count = sum(name.startswith("primary-") for name in os.listdir(drops))
+        texts = []
+        for n in range(1, count + 1):
+            with open(os.path.join(drops, f"primary-{n}.txt"), encoding="utf-8") as log:
+                texts.append(log.read())
+        return texts
+
+    def mark(number):
+        path = os.path.join(s.root, f"mark-{number}")
+        with open(path, "w", encoding="utf-8") as text:
+            text.write(path)
+        s.start(["xclip", "-selection", "primary", "-quiet", path], s.root, f"xclip-{number}")
+        wait_until(f"mark {number} in the primary selection", lambda: path in changes(), 10)
+        return changes().index(path)
+
+    s.move(*grab)
+    start = mark(0) + 1
+    actions = [("a release", lambda: (s.xdo("mousedown", "1"), s.move(grab[0] + 1, grab[1]),
+                                      s.xdo("mouseup", "1"))),
+               ("Ctrl+C", lambda: s.xdo("key", "ctrl+c"))]
+    for number, (what, act) in enumerate(actions, 1):
+        act()
+        wait_until(f"{what} to reach the primary selection",
+                   lambda: content in changes()[start:], 10)
+        end = mark(number)
+        got = changes()[start:end]
+        check(got == [content], f"{what} changed the primary selection {len(got)} times, to "
+                                f"{[len(text) for text in got]} characters, not once to {len(content)}")
+        start = end + 1
+
+
 def case_drag(args, session):
     check(args.receiver, "--receiver is needed for the drag cases")
     box, encoding, more = DRAG_CASES[args.row]
@@ -105,6 +142,8 @@ def case_drag(args, session):
                               f"(columns {after.columns_differing_from(shown)} of the box differ)")
 
         check(not os.path.exists(os.path.join(drops, "drop-3.txt")), "a drop too many")
+        if not args.wine:
+            check_primary_takes_content_once(s, drops, grab, content)
         check_running(quillo, " during the drags")
         check(receiver.poll() is None, f"the receiver ended ({receiver.returncode})")
 
