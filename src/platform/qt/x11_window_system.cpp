@@ -180,6 +180,18 @@ void X11WindowSystem::setOuterHeight(NativeWindow window, int height) {
     placeClient(window);
 }
 
+void X11WindowSystem::prepareDialog(NativeWindow dialog) {
+    // A window manager that keeps windows in layers need not put a dialog in
+    // the layer of its owner: the dialog of an owner kept on top asks to be
+    // kept on top too, as Windows keeps it.
+    QWidget* widget = QWidget::find(static_cast<WId>(dialog));
+    const QWidget* owner =
+        widget && widget->parentWidget() ? widget->parentWidget()->window() : nullptr;
+    if (owner && owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+        widget->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    }
+}
+
 void X11WindowSystem::placeClient(NativeWindow window) {
     QWidget* widget = QWidget::find(static_cast<WId>(window));
     xcb_connection_t* c = connectionOf();

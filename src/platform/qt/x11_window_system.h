@@ -20,6 +20,7 @@ public:
 
     void placeTopmost(NativeWindow window, PixelRect outer) override;
     void setOuterHeight(NativeWindow window, int height) override;
+    void prepareDialog(NativeWindow dialog) override;
 
 private:
     void placeClient(NativeWindow window);
