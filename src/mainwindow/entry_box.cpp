@@ -8,8 +8,10 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <algorithm>
 #include <climits>
 #include <cmath>
+#include <limits>
 
 #include "base/unicode.h"
 
@@ -19,7 +21,14 @@ namespace {
 
 constexpr int kEffectCopy = 1;
 constexpr int kEffectMove = 2;
-constexpr int kUnknownWidth = INT_MAX;
+// Widths of text in pixels bound how far QLineEdit may have scrolled a box's
+// text. Each is capped at kMaxWidth, far wider than any line QLineEdit can lay
+// out (it keeps its own offsets in an int), so the sum of two stays an int.
+constexpr int kMaxWidth = INT_MAX / 4;
+
+int pixelWidth(qreal width) {
+    return static_cast<int>(std::min<qreal>(std::ceil(width) + 2, kMaxWidth));
+}
 
 // The text as QLineEdit lays it out: control characters and line and
 // paragraph separators show as spaces.
@@ -49,7 +58,8 @@ Qt::DropActions dropActionsFor(int allowedEffects) {
 
 }  // namespace
 
-EntryBox::EntryBox(int index, QWidget* parent) : QLineEdit(parent), index_(index) {
+EntryBox::EntryBox(int index, QWidget* parent, const QString& text)
+    : QLineEdit(text, parent), index_(index) {
     setMouseTracking(true);
     setAcceptDrops(false);
     setDragEnabled(false);
@@ -60,17 +70,45 @@ EntryBox::EntryBox(int index, QWidget* parent) : QLineEdit(parent), index_(index
     });
 }
 
+void EntryBox::allowLongText() {
+    // QLineEdit cuts a text, set or typed, at 32767 characters. Raising its
+    // limit lays the text out again, so only a box that needs it does, before
+    // anything is typed; the text is set again too, and its selection is put back.
+    if (maxLength() == std::numeric_limits<int>::max()) return;
+    const int cursor = cursorPosition();
+    const int start = selectionStart();
+    const int end = selectionEnd();
+    settingText_ = true;
+    setMaxLength(std::numeric_limits<int>::max());
+    settingText_ = false;
+    select(start, end, cursor);
+}
+
+void EntryBox::select(qsizetype start, qsizetype end, qsizetype cursor) {
+    if (start < 0) {
+        setCursorPosition(static_cast<int>(cursor));
+    } else if (cursor == start) {
+        setSelection(static_cast<int>(end), static_cast<int>(start - end));
+    } else {
+        setSelection(static_cast<int>(start), static_cast<int>(end - start));
+    }
+}
+
 void EntryBox::setShownText(const QString& text, int width) {
+    if (text.size() > maxLength()) allowLongText();
     settingText_ = true;
     setText(text);
     settingText_ = false;
     shownWidth_ = width;
 }
 
+int EntryBox::widthOf(QStringView text) const {
+    return pixelWidth(QFontMetricsF(font()).horizontalAdvance(asLaidOut(text)));
+}
+
 void EntryBox::showTitle(const QString& title) {
     showsContent_ = holdsBeginning_ = false;
-    const qreal width = QFontMetricsF(font()).horizontalAdvance(asLaidOut(title));
-    setShownText(title, static_cast<int>(std::ceil(width)) + 2);
+    setShownText(title, kUnknownWidth);  // measured if a hover comes to need it
 }
 
 QString EntryBox::beginningWiderThan(QStringView content, int width, int& textWidth) {
@@ -87,7 +125,7 @@ QString EntryBox::beginningWiderThan(QStringView content, int width, int& textWi
         length = std::min(length, content.size());
         const qreal shown = metrics.horizontalAdvance(asLaidOut(content.first(length)));
         if (shown > width || length == content.size()) {
-            textWidth = static_cast<int>(std::ceil(shown)) + 2;
+            textWidth = pixelWidth(shown);
             return content.first(length).toString();
         }
     }
@@ -97,9 +135,13 @@ void EntryBox::reveal(QStringView content) {
     const bool same =
         showsContent_ && content.utf16() == content_.utf16() && content.size() == content_.size();
     if (!same) {
+        // The text painted last was edited or held whole: measured now, once.
+        if (scrollBound_ == kUnknownWidth) scrollBound_ = widthOf(paintedText_);
+        paintedText_.clear();
         // The first paint scrolls the text back to its start only if it is wider
         // than the offset it was scrolled to; the whole content would be too.
-        const int width = std::max(scrollBound_, contentsRect().width()) + contentsRect().width();
+        const int box = contentsRect().width();
+        const int width = std::max(scrollBound_, box) + box;
         int textWidth = 0;
         const QString shown = beginningWiderThan(content, width, textWidth);
         setShownText(shown, textWidth);
@@ -123,6 +165,7 @@ QString EntryBox::selectedContent() const {
 }
 
 void EntryBox::holdWholeContent() {
+    allowLongText();  // an edit follows, or may
     if (!holdsBeginning_) return;
     const qsizetype held = text().size();
     const auto whole = [&](qsizetype position) {
@@ -133,31 +176,29 @@ void EntryBox::holdWholeContent() {
     const qsizetype end = start < 0 ? -1 : whole(selectionEnd());
     holdsBeginning_ = false;
     setShownText(content_.toString(), kUnknownWidth);
-    if (start < 0) {
-        setCursorPosition(static_cast<int>(cursor));
-    } else if (cursor == start) {
-        setSelection(static_cast<int>(end), static_cast<int>(start - end));
-    } else {
-        setSelection(static_cast<int>(start), static_cast<int>(end - start));
-    }
+    select(start, end, cursor);
 }
 
 void EntryBox::copyContent(QClipboard::Mode mode) const {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (mode == QClipboard::Selection && !clipboard->supportsSelection()) return;
     const QString selected = selectedContent();
-    if (!selected.isEmpty()) QGuiApplication::clipboard()->setText(selected, mode);
+    if (!selected.isEmpty()) clipboard->setText(selected, mode);
 }
 
-EntryBox* EntryBox::createFrom(const EntryBox& templateBox, int index) {
+EntryBox* EntryBox::createFrom(const EntryBox& templateBox, int index, const QString& text) {
     auto* box = new EntryBox(index, templateBox.parentWidget());
     box->setGeometry(templateBox.geometry());
-    box->setPalette(templateBox.palette());
+    // What the template takes from the window, its colours and font, a new box
+    // takes from there too.
+    if (templateBox.testAttribute(Qt::WA_SetPalette)) box->setPalette(templateBox.palette());
+    if (templateBox.testAttribute(Qt::WA_SetFont)) box->setFont(templateBox.font());
     box->setAutoFillBackground(templateBox.autoFillBackground());
-    box->setFont(templateBox.font());
     box->setFrame(templateBox.hasFrame());
     box->setTextMargins(templateBox.textMargins());
-    box->setMaxLength(templateBox.maxLength());
     box->setReadOnly(templateBox.isReadOnly());
     box->setFocusPolicy(templateBox.focusPolicy());
+    box->showTitle(text);
     return box;
 }
 
@@ -207,12 +248,16 @@ void EntryBox::mouseMoveEvent(QMouseEvent* event) {
 void EntryBox::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) leftPressed_ = false;
     if (event->button() == Qt::MiddleButton) holdWholeContent();
-    QLineEdit::mouseReleaseEvent(event);
-    // On X11 the release puts the selection into the primary selection.
-    if (event->button() == Qt::LeftButton && holdsBeginning_ &&
-        QGuiApplication::clipboard()->supportsSelection()) {
+    // On X11 a release puts the selection into the primary selection. QLineEdit
+    // would put the beginning there; the box puts the whole selection, once. (For
+    // a box that starts its drags itself, that is all QLineEdit's release does,
+    // but on a system that opens a keyboard on screen for a click.)
+    if (event->button() == Qt::LeftButton && holdsBeginning_) {
         copyContent(QClipboard::Selection);
+        event->accept();
+        return;
     }
+    QLineEdit::mouseReleaseEvent(event);
 }
 
 void EntryBox::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -222,7 +267,9 @@ void EntryBox::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void EntryBox::keyPressEvent(QKeyEvent* event) {
     if (holdsBeginning_ && event->matches(QKeySequence::Copy)) {
+        // As QLineEdit copies: into the clipboard, then the primary selection.
         copyContent(QClipboard::Clipboard);
+        copyContent(QClipboard::Selection);
         event->accept();
         return;
     }
@@ -236,6 +283,7 @@ void EntryBox::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 void EntryBox::contextMenuEvent(QContextMenuEvent* event) {
+    allowLongText();  // Paste may bring a long text
     QMenu* menu = createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     if (holdsBeginning_) {
@@ -260,6 +308,8 @@ void EntryBox::contextMenuEvent(QContextMenuEvent* event) {
 void EntryBox::paintEvent(QPaintEvent* event) {
     QLineEdit::paintEvent(event);
     scrollBound_ = shownWidth_;
+    // A text of unknown width is measured only if a hover comes to need it.
+    paintedText_ = shownWidth_ == kUnknownWidth ? text() : QString();
 }
 
 }  // namespace quillo

@@ -21,11 +21,12 @@ class EntryBox : public QLineEdit {
     Q_OBJECT
 
 public:
-    EntryBox(int index, QWidget* parent);
+    EntryBox(int index, QWidget* parent, const QString& text = {});
 
-    // Copies the template's size, left edge, colours and settings (but not its
-    // hidden state) into a new element of the array.
-    static EntryBox* createFrom(const EntryBox& templateBox, int index);
+    // A new element of the array showing `text`, with the template's size,
+    // left edge, colours and settings (but not its hidden state). A box holds
+    // a text of any length.
+    static EntryBox* createFrom(const EntryBox& templateBox, int index, const QString& text);
 
     // Shows the title, as at start-up and on Restore.
     void showTitle(const QString& title);
@@ -72,7 +73,14 @@ private:
     // From holding the beginning of the content to holding all of it, with
     // the same selection and cursor.
     void holdWholeContent();
+    // Puts the whole selected content into the clipboard or, where there is
+    // one, the primary selection; nothing when nothing is selected.
     void copyContent(QClipboard::Mode mode) const;
+    void allowLongText();
+    // Selects from start to end with the cursor at either; with start -1,
+    // selects nothing and puts the cursor there.
+    void select(qsizetype start, qsizetype end, qsizetype cursor);
+    int widthOf(QStringView text) const;
     // The shortest beginning of `content` wider than `width`, and its width;
     // the whole content when none is, or when its layout might reorder it.
     QString beginningWiderThan(QStringView content, int width, int& textWidth);
@@ -90,8 +98,10 @@ private:
     bool checkedMayReorder_ = false;
     // QLineEdit scrolls its text at each paint, from where it was scrolled,
     // never further than the text is wide: these bound that offset in pixels.
-    int shownWidth_ = 0;   // the text now in the box
-    int scrollBound_ = 0;  // the text at the last paint
+    static constexpr int kUnknownWidth = -1;
+    int shownWidth_ = kUnknownWidth;  // the text now in the box
+    int scrollBound_ = 0;             // the text at the last paint
+    QString paintedText_;             // the same, while its width is unknown
 };
 
 }  // namespace quillo

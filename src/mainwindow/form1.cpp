@@ -1,11 +1,11 @@
 #include "mainwindow/form1.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
 #include <QString>
-#include <limits>
 
 #include "dialogs/form2.h"
 #include "dialogs/frm_about.h"
@@ -43,21 +43,21 @@ Form1::Form1(Platform& platform, std::filesystem::path dataFile)
 
     auto* client = new QWidget(this);
     setCentralWidget(client);
+    // The boxes' colours, set once where every box takes them from.
+    QPalette palette = client->palette();
+    palette.setColor(QPalette::Base, kBoxBackground);
+    palette.setColor(QPalette::Text, kBoxText);
+    client->setPalette(palette);
 
     auto* templateBox = new EntryBox(0, client);
     templateBox->hide();
-    QPalette palette = templateBox->palette();
-    palette.setColor(QPalette::Base, kBoxBackground);
-    palette.setColor(QPalette::Text, kBoxText);
-    templateBox->setPalette(palette);
     templateBox->setAutoFillBackground(true);
     templateBox->setFrame(false);
-    // A box holds a content of any length; QLineEdit would cut it at 32767.
-    templateBox->setMaxLength(std::numeric_limits<int>::max());
     templateBox->setFocusPolicy(Qt::ClickFocus);
     Text1_.push_back(templateBox);
 
     VScroll1_ = new VScrollBar(client);
+    VScroll1_->setPalette(QApplication::palette(VScroll1_));  // the system's colours
     connect(VScroll1_, &VScrollBar::Change, this,
             guard(platform_.windows, [this] { VScroll1_Change(); }));
 
@@ -114,7 +114,9 @@ void Form1::Form_Load() {
     VScroll1_->setMax(scrollMax(entryCount_));
     VScroll1_->setMin(0);
     for (int loopIndex = 1; loopIndex <= entryCount_; ++loopIndex) {
-        EntryBox* box = EntryBox::createFrom(*Text1_[0], loopIndex);
+        // Made showing its title, placed, then shown: its text is laid out once.
+        EntryBox* box = EntryBox::createFrom(
+            *Text1_[0], loopIndex, qs(entryTable_[static_cast<std::size_t>(loopIndex)].title));
         connect(box, &EntryBox::MouseMove, this,
                 guard<int>(platform_.windows, [this](int index) { Text1_MouseMove(index); }));
         connect(box, &EntryBox::OLEStartDrag, this,
@@ -122,9 +124,8 @@ void Form1::Form_Load() {
                     Text1_OLEStartDrag(index, effects);
                 }));
         Text1_.push_back(box);
-        box->setVisible(true);
         placeBox(*box, boxTop(loopIndex, 0));
-        box->showTitle(qs(entryTable_[static_cast<std::size_t>(loopIndex)].title));
+        box->setVisible(true);
     }
 }
 

@@ -295,6 +295,44 @@ private slots:
         if (holdsLess) QVERIFY(box->text().size() < 1000);
     }
 
+    // Whatever was done to a revealed box, and painted, the next hover shows the
+    // content as the first did: from its start, all of it selected.
+    void hoverAfterAnEditShowsWhatTheFirstShowed_data() {
+        QTest::addColumn<QString>("edit");
+        for (const char* edit : {"type", "backspace", "paste", "undo", "cut", "restore"}) {
+            QTest::newRow(edit) << edit;
+        }
+    }
+    void hoverAfterAnEditShowsWhatTheFirstShowed() {
+        QFETCH(QString, edit);
+        QString content;
+        for (int i = 0; i < 1000; ++i) content += QString("[%1]").arg(i, 4, 10, QChar(u'0'));
+        LoadedForm f("长=" + content.toStdString() + "\r\n", /*realWindows=*/true);
+        EntryBox* box = f.box(1);
+        QApplication::setCursorFlashTime(0);  // the cursor shows in every picture
+        QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+        QTest::mouseClick(box, Qt::LeftButton);  // focus, as a user clicks into it
+        f.form->Text1_MouseMove(1);
+        const QImage first = box->grab().toImage();
+
+        QTest::keyClick(box, Qt::Key_End);
+        QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
+        if (edit == "type" || edit == "undo") QTest::keyClicks(box, "x");
+        if (edit == "backspace") QTest::keyClick(box, Qt::Key_Backspace);
+        if (edit == "paste") QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        if (edit == "undo") QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        if (edit == "cut") {
+            QTest::keyClick(box, Qt::Key_Left, Qt::ShiftModifier);
+            QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier);
+        }
+        if (edit == "restore") f.form->re_Click();
+        box->grab();  // painted scrolled to the end
+
+        f.form->Text1_MouseMove(1);
+        QCOMPARE(box->grab().toImage(), first);
+        QCOMPARE(box->selectedContent(), content);
+    }
+
     // Whatever takes text out of a box takes the whole content, however little
     // of it the box holds; editing works on the whole content too.
     void theWholeContentLeavesTheBox() {
