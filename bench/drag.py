@@ -15,9 +15,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from harness import Session, check, wait_steady  # noqa: E402
-from quillo_e2e import (RECEIVER_PLACE, drag_to_receiver, start_with_receiver,  # noqa: E402
-                        wait_drop, wait_rows)
+from boxes import drag_to_receiver, start_with_receiver, wait_drop  # noqa: E402
+from harness import Session, check, wait_rows, wait_steady  # noqa: E402
 
 LONG = ("长文本 long text = 0123456789，" * 40000)[:1_048_573]
 SHORT = "短的内容，a short text!!!"
@@ -32,11 +31,9 @@ def main():
     args = parser.parse_args()
     times = {"long": [], "short": []}
     with Session(args) as s:
-        drops, _, _, _, _, window = start_with_receiver(s, [f"长={LONG}", f"短={SHORT}"])
+        drops, _, _, window = start_with_receiver(s, [f"长={LONG}", f"短={SHORT}"])
         image, rows = wait_rows(s, window, lambda n: n == 2, "2 boxes in view")
         left, _, _, _ = s.geometry(window)
-        rx, ry, rw, rh = RECEIVER_PLACE
-        target = (rx + rw // 2, ry + rh // 2)
         number = 0
         for run in range(args.runs):
             for box, (name, content) in enumerate((("long", LONG), ("short", SHORT))):
@@ -51,7 +48,7 @@ def main():
                                 "the hover to show the content")
                 number += 1
                 pressed = time.monotonic()
-                drag_to_receiver(s, drops, grab, target)
+                drag_to_receiver(s, drops, grab)
                 received, actions = wait_drop(drops, number)
                 times[name].append((time.monotonic() - pressed) * 1000)
                 check(received == content and actions == "copy",

@@ -13,7 +13,7 @@
 #include "base/unicode.h"
 #include "platform/posix/iconv_codec.h"
 #include "platform/posix/posix_file_system.h"
-#include "store/data_file.h"
+#include "store/data_file_parts.h"
 #include "store/entry_table.h"
 
 namespace {
@@ -111,7 +111,7 @@ const std::string& utf8Entries() {
 // The same entries in code page 936, the other branch of the decoder.
 const std::string& gbkEntries() {
     static const std::string bytes =
-        quillo::IconvCodec().encodeAnsi(quillo::fromUtf8(utf8Entries()));
+        quillo::IconvCodec().encodeAnsi(quillo::decodeUtf8(utf8Entries()));
     return bytes;
 }
 
@@ -127,7 +127,7 @@ const std::string& largestEntries() {
             u"Room 501, Example Co., 27 Zhongguancun Street, Haidian District, 北京 ";
         std::string file;
         for (int i = 1; i <= quillo::kMaxEntries; ++i) {
-            std::u16string line = u"条目" + quillo::fromUtf8(std::to_string(i)) + u"=";
+            std::u16string line = u"条目" + quillo::decodeUtf8(std::to_string(i)) + u"=";
             while (line.size() < quillo::kMaxEntryLength) line += pattern;
             line.resize(quillo::kMaxEntryLength);  // title and content 1,048,575
             file += quillo::toUtf8(line) + "\r\n";

@@ -67,6 +67,10 @@ def main():
         print(f"{'drag, press to drop, 1,048,573 chars':42} {times['long']:7.1f} ms  "
               f"(20 chars: {times['short']:.1f} ms; median of {times['runs']})")
 
+    instructions = os.path.join(folder, "instructions.json")
+    if os.path.exists(instructions):
+        instructions_tables(instructions)
+
     startup_table(os.path.join(folder, "startup.json"), "")
     largest = os.path.join(folder, "startup-largest.json")
     if os.path.exists(largest):
@@ -80,6 +84,30 @@ def main():
         print()
         print(f"quillo.exe {size['exe'] / 1e6:.1f} MB, stripped {size['stripped'] / 1e6:.1f} MB; "
               f"the ZIP {size['zip'] / 1e6:.1f} MB")
+
+
+def instructions_tables(path):
+    with open(path) as source:
+        counts = json.load(source)
+    print()
+    print("loadDataFile, instructions (callgrind) per byte of data.txt, 145 entries of 4,096 "
+          "characters")
+    print(f"{'text':20} {'encoding':8} {'bytes':>10} {'instructions':>13} {'per byte':>9}  aim")
+    for row in counts["loader"]:
+        aim = "<= 3" if row["text"] == "ASCII" else "<= 8"
+        print(f"{row['text']:20} {row['encoding']:8} {row['bytes']:10,} "
+              f"{row['instructions'] / 1e6:11.2f} M {row['per_byte']:9.2f}  {aim}")
+    print()
+    print("start-up to drawn and idle, instructions (callgrind)")
+    print(f"{'data.txt':28} {'bare Qt':>10} {'quillo':>10} {'ratio':>6}  aim")
+    for key, label, aim in (("startup_empty", "empty", "<= 1.05"),
+                            ("startup_entries", "145 entries of 4,096 chars", "<= 1.30")):
+        bare, quillo = counts[key]["bare"], counts[key]["quillo"]
+        print(f"{label:28} {bare / 1e6:8.1f} M {quillo / 1e6:8.1f} M {quillo / bare:6.2f}  {aim}")
+    loader = counts["startup_entries"]["quillo_loader"]
+    boxes = counts["startup_entries"]["quillo"] - loader - counts["startup_empty"]["quillo"]
+    print(f"of which loadDataFile {loader / 1e6:.1f} M; each box "
+          f"{boxes / 145 / 1e3:.0f} k (what the entries add beyond the loader, / 145)")
 
 
 def startup_table(path, what, aims=True):

@@ -1,16 +1,30 @@
 # Shared by the project's scripts: the packages they need and how to install
-# them when missing, the build of a folder, the configuration of the Windows
-# build, and the clean-up of what a script started when it exits (on_exit).
+# them when missing, the build of a folder, the build of quillo.exe, and the
+# clean-up of what a script started when it exits (on_exit).
 
-# Packages that building, running and testing on Linux need.
-QUILLO_PACKAGES=(
-    cmake ninja-build g++ pkg-config
-    qt6-base-dev libqt6test6 libgl-dev
-    qt6-translations-l10n locales
-    libgtest-dev googletest
-    xvfb xauth xdotool x11-utils xclip libx11-dev libxcb1-dev imagemagick openbox
-    fonts-wqy-microhei clang-format python3
-    chromium mousepad
+# The packages, in groups by what needs them; a script names its groups
+# (ensure_packages_for linux).
+declare -A QUILLO_PACKAGES=(
+    # Building on Linux and running every test there: the compiler, Qt and
+    # its translations, GoogleTest, the X server and the tools that drive the
+    # program, the window manager and the programs the drags drop into.
+    [linux]="cmake ninja-build g++ pkg-config
+        qt6-base-dev libqt6test6 libgl-dev qt6-translations-l10n locales
+        libgtest-dev googletest
+        xvfb xauth xdotool x11-utils xclip libx11-dev libxcb1-dev imagemagick openbox
+        fonts-wqy-microhei clang-format python3
+        chromium mousepad"
+    # quillo.exe and its tests, cross-built: MinGW-w64; Debian's source of Qt
+    # and the host's Qt tools, from which Qt for Windows is built; Wine, which
+    # the toolchain names as the emulator.
+    [windows]="cmake ninja-build g++-mingw-w64-x86-64 wine qt6-translations-l10n googletest
+        dpkg-dev qt6-base-dev-tools qt6-base-dev"
+    # Windows programs tested under Wine, on an X server, driven from outside.
+    [wine]="locales python3 xvfb xdotool x11-utils xclip imagemagick fonts-wqy-microhei"
+    # The libFuzzer targets.
+    [fuzz]="cmake ninja-build clang libclang-rt-14-dev"
+    # The benchmarks, beside the linux group.
+    [bench]="libbenchmark-dev libxdamage-dev time valgrind"
 )
 
 as_root() {
@@ -29,6 +43,23 @@ ensure_packages() {
     echo "Installing: ${missing[*]}"
     as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+# ensure_packages_for GROUP...: the packages of those groups of QUILLO_PACKAGES.
+# The tests (linux, wine) also run programs on a simplified Chinese system,
+# LC_ALL=zh_CN.UTF-8: Qt names windows in it, and Wine takes the ANSI code
+# page 936 from it and needs it to store file names outside ASCII.
+ensure_packages_for() {
+    local group packages=()
+    for group in "$@"; do
+        # shellcheck disable=SC2206 # a group is a list of words
+        packages+=(${QUILLO_PACKAGES[$group]:?"no package group $group"})
+    done
+    ensure_packages "${packages[@]}"
+    if [[ " $* " =~ \ (linux|wine)\  ]] && ! locale -a | grep -qix 'zh_CN\.utf-\?8'; then
+        echo "Making the locale zh_CN.UTF-8"
+        as_root localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+    fi
 }
 
 # build DIR [CMAKE ARGS...]: configures once and builds.
@@ -52,13 +83,24 @@ on_exit() {
 
 QUILLO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# configure_windows: configures build-windows with the windows preset for the
-# Qt in QUILLO_QT_WINDOWS, afresh when the folder was made for another Qt.
-configure_windows() {
+# build_windows [CMAKE ARGS...] [-- TARGET...]: builds quillo.exe's folder,
+# build-windows, with the windows preset: against the Qt for Windows of
+# build-qt-windows (built the first time, about 40 minutes, then taken from
+# its cache), exported as QUILLO_QT_WINDOWS; configured afresh when the
+# folder was made for another Qt. All targets unless some are named.
+build_windows() {
+    local configure=() targets=()
+    while [ $# -gt 0 ] && [ "$1" != -- ]; do
+        configure+=("$1")
+        shift
+    done
+    [ $# -eq 0 ] || targets=(--target "${@:2}")
+    QUILLO_QT_WINDOWS=$("$QUILLO_ROOT/scripts/build-qt-windows")
+    export QUILLO_QT_WINDOWS
     local cache="$QUILLO_ROOT/build-windows/CMakeCache.txt"
-    local fresh=()
     if [ -f "$cache" ] && ! grep -q "^Qt6_DIR:PATH=$QUILLO_QT_WINDOWS/" "$cache"; then
-        fresh=(--fresh)
+        configure+=(--fresh)
     fi
-    cmake --preset windows "${fresh[@]}" "$@" >/dev/null
+    (cd "$QUILLO_ROOT" && cmake --preset windows "${configure[@]}" >/dev/null &&
+        cmake --build --preset windows "${targets[@]}")
 }

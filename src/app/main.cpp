@@ -7,6 +7,7 @@
 #include "mainwindow/form1.h"
 #include "platform/make_window_system.h"
 #include "platform/qt/desktop_check.h"
+#include "platform/qt/end_when_drawn.h"
 #include "platform/qt/qt_translation.h"
 #include "platform/system_services.h"
 
@@ -28,6 +29,7 @@ int main(int argc, char* argv[]) {
     quillo::DesktopCheck desktop;
     QApplication app(argc, argv);
     desktop.passed();
+    quillo::EndWhenDrawn::installIfAsked(app);
     QApplication::setApplicationName(QStringLiteral("quillo4"));
     QTranslator qtWords;
     if (quillo::loadQtTranslation(qtWords, QLocale::system().uiLanguages())) {

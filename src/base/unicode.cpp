@@ -1,220 +1,370 @@
 #include "base/unicode.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+
+// With SSE2, which every x86-64 processor has, runs of ASCII and of
+// three-byte sequences go sixteen and twelve bytes at a time; elsewhere the
+// same work is done a character at a time.
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define QUILLO_SSE2 1
+#endif
 
 namespace quillo {
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
+using Byte = std::uint8_t;
 
-// Length of the well-formed sequence at `pos`, and its code point; 0 if ill-formed.
-std::size_t readSequence(std::string_view bytes, std::size_t pos, char32_t& cp) {
-    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(bytes[i]); };
-    const std::uint8_t lead = byte(pos);
-    if (lead < 0x80) {
-        cp = lead;
-        return 1;
-    }
-    std::size_t length = 0;
-    char32_t min = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        cp = lead & 0x1F;
-        min = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        cp = lead & 0x0F;
-        min = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        cp = lead & 0x07;
-        min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (pos + length > bytes.size()) return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        const std::uint8_t next = byte(pos + i);
-        if ((next & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (next & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return length;
-}
+constexpr char16_t kReplacement = u'\uFFFD';
 
-void appendUtf16(std::u16string& out, char32_t cp) {
+// Text is built a step at a time through a buffer of this many units on the
+// stack: a string sized first would be filled with zeros for nothing.
+constexpr std::size_t kStep = 2048;
+constexpr int kCut = -1;
+
+// The one place that writes a code point as UTF-16: a surrogate pair above U+FFFF.
+char16_t* putUtf16(char16_t* out, char32_t cp) {
     if (cp < 0x10000) {
-        out.push_back(static_cast<char16_t>(cp));
+        *out++ = static_cast<char16_t>(cp);
     } else {
         cp -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    }
-}
-
-}  // namespace
-
-bool isValidUtf8(std::string_view bytes) {
-    const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    const std::size_t size = bytes.size();
-    const auto trail = [&](std::size_t i) { return (in[i] & 0xC0) == 0x80; };
-    std::size_t pos = 0;
-    while (pos < size) {
-        // ASCII runs go eight bytes at a time.
-        if (pos + 8 <= size) {
-            std::uint64_t chunk = 0;
-            std::memcpy(&chunk, in + pos, 8);
-            if (!(chunk & 0x8080808080808080u)) {
-                pos += 8;
-                continue;
-            }
-        }
-        const std::uint8_t lead = in[pos];
-        if (lead < 0x80) {
-            ++pos;
-        } else if (lead < 0xC2) {
-            return false;
-        } else if (lead < 0xE0) {
-            if (pos + 2 > size || !trail(pos + 1)) return false;
-            pos += 2;
-        } else if (lead < 0xF0) {
-            // E0 needs A0-BF after it (no overlong form), ED 80-9F (no surrogate).
-            if (pos + 3 > size || !trail(pos + 1) || !trail(pos + 2)) return false;
-            if ((lead == 0xE0 && in[pos + 1] < 0xA0) || (lead == 0xED && in[pos + 1] > 0x9F)) {
-                return false;
-            }
-            pos += 3;
-        } else if (lead < 0xF5) {
-            // F0 needs 90-BF after it, F4 80-8F (nothing above U+10FFFF).
-            if (pos + 4 > size || !trail(pos + 1) || !trail(pos + 2) || !trail(pos + 3)) {
-                return false;
-            }
-            if ((lead == 0xF0 && in[pos + 1] < 0x90) || (lead == 0xF4 && in[pos + 1] > 0x8F)) {
-                return false;
-            }
-            pos += 4;
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
-
-void decodeValidUtf8(std::string_view bytes, std::size_t units, std::u16string& text) {
-    text.resize(units);
-    char16_t* out = text.data();
-    const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    const auto* const end = in + bytes.size();
-    while (in < end) {
-        const std::uint8_t lead = *in;
-        if (lead < 0x80) {
-            *out++ = lead;
-            ++in;
-        } else if (lead < 0xE0) {
-            *out++ = static_cast<char16_t>((lead & 0x1F) << 6 | (in[1] & 0x3F));
-            in += 2;
-        } else if (lead < 0xF0) {
-            *out++ =
-                static_cast<char16_t>((lead & 0x0F) << 12 | (in[1] & 0x3F) << 6 | (in[2] & 0x3F));
-            in += 3;
-        } else {
-            const char32_t cp = ((lead & 0x07) << 18 | (in[1] & 0x3F) << 12 | (in[2] & 0x3F) << 6 |
-                                 (in[3] & 0x3F)) -
-                                0x10000;
-            *out++ = static_cast<char16_t>(0xD800 + (cp >> 10));
-            *out++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-            in += 4;
-        }
-    }
-}
-
-std::u16string decodeUtf8(std::string_view bytes) {
-    std::u16string out;
-    out.reserve(bytes.size());
-    char32_t cp = 0;
-    for (std::size_t pos = 0; pos < bytes.size();) {
-        const std::size_t length = readSequence(bytes, pos, cp);
-        if (length == 0) {
-            out.push_back(static_cast<char16_t>(kReplacement));
-            ++pos;
-        } else {
-            appendUtf16(out, cp);
-            pos += length;
-        }
+        *out++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+        *out++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     }
     return out;
 }
 
-std::size_t utf16Length(std::string_view validUtf8) {
-    // A unit for each lead byte, and a second for a four-byte lead.
+// The length of the well-formed sequence at `in`, and its code point; 0 when
+// it is ill-formed, kCut when `end` comes first. The range allowed for the
+// second byte rules out overlong forms, surrogates and what lies above
+// U+10FFFF.
+int readSequence(const Byte* in, const Byte* end, char32_t& cp) {
+    const Byte lead = *in;
+    int length = 0;
+    Byte low = 0x80;
+    Byte high = 0xBF;
+    if (lead < 0x80) {
+        cp = lead;
+        return 1;
+    } else if (lead < 0xC2) {
+        return 0;
+    } else if (lead < 0xE0) {
+        length = 2;
+        cp = lead & 0x1F;
+    } else if (lead < 0xF0) {
+        length = 3;
+        cp = lead & 0x0F;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead < 0xF5) {
+        length = 4;
+        cp = lead & 0x07;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    for (int i = 1; i < length; ++i) {
+        if (in + i == end) return kCut;
+        const Byte next = in[i];
+        if (next < low || next > high) return 0;
+        low = 0x80;
+        high = 0xBF;
+        cp = cp << 6 | (next & 0x3F);
+    }
+    return length;
+}
+
+// Decodes the run of ASCII at `in` and returns where it ends. A block is
+// stored whole even where the run ends inside it: `out` has room for a unit
+// per byte, so what lies past the run is overwritten later.
+template <bool kStore>
+const Byte* asciiRun(const Byte* in, const Byte* end, char16_t*& out) {
+#ifdef QUILLO_SSE2
+    const __m128i zero = _mm_setzero_si128();
+    while (end - in >= 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        const auto high = static_cast<unsigned>(_mm_movemask_epi8(block));
+        const int ascii = high != 0 ? std::countr_zero(high) : 16;
+        if constexpr (kStore) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(block, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(block, zero));
+            out += ascii;
+        }
+        in += ascii;
+        if (ascii < 16) return in;
+    }
+#endif
+    for (; in < end && *in < 0x80; ++in) {
+        if constexpr (kStore) *out++ = *in;
+    }
+    return in;
+}
+
+#ifdef QUILLO_SSE2
+// Decodes three-byte sequences (most of CJK) four at a time, as long as they
+// come, and returns where they end. As in asciiRun, four units are stored
+// even where fewer sequences were found.
+template <bool kStore>
+const Byte* threeByteRun(const Byte* in, const Byte* end, char16_t*& out) {
+    const __m128i shape = _mm_set1_epi32(0x00C0C0F0);
+    const __m128i threeBytes = _mm_set1_epi32(0x008080E0);
+    while (end - in >= 16) {
+        std::uint32_t word[4];
+        for (int i = 0; i < 4; ++i) std::memcpy(&word[i], in + 3 * i, 4);
+        // A lane per sequence: lead, then its two continuation bytes.
+        const __m128i lanes = _mm_set_epi32(static_cast<int>(word[3]), static_cast<int>(word[2]),
+                                            static_cast<int>(word[1]), static_cast<int>(word[0]));
+        const __m128i cp = _mm_or_si128(
+            _mm_or_si128(_mm_slli_epi32(_mm_and_si128(lanes, _mm_set1_epi32(0x0F)), 12),
+                         _mm_and_si128(_mm_srli_epi32(lanes, 2), _mm_set1_epi32(0xFC0))),
+            _mm_and_si128(_mm_srli_epi32(lanes, 16), _mm_set1_epi32(0x3F)));
+        // Not an overlong form (below U+0800), not a surrogate.
+        const __m128i top = _mm_srli_epi32(cp, 11);
+        const __m128i wrong = _mm_or_si128(_mm_cmpeq_epi32(top, _mm_setzero_si128()),
+                                           _mm_cmpeq_epi32(top, _mm_set1_epi32(0x1B)));
+        const __m128i right =
+            _mm_andnot_si128(wrong, _mm_cmpeq_epi32(_mm_and_si128(lanes, shape), threeBytes));
+        const auto rightLanes = static_cast<unsigned>(_mm_movemask_epi8(right));
+        const int found = std::countr_one(rightLanes) / 4;
+        if constexpr (kStore) {
+            // Packing saturates signed values: shifted into range and back.
+            const __m128i bias = _mm_set1_epi32(0x8000);
+            const __m128i packed = _mm_packs_epi32(_mm_sub_epi32(cp, bias), bias);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out),
+                             _mm_xor_si128(packed, _mm_set1_epi16(-0x8000)));
+            out += found;
+        }
+        in += 3 * found;
+        if (found < 4) break;
+    }
+    return in;
+}
+#endif
+
+template <bool kStore>
+Utf8Decoded decode(std::string_view bytes, char16_t* out) {
+    const auto* const begin = reinterpret_cast<const Byte*>(bytes.data());
+    const Byte* const end = begin + bytes.size();
+    const char16_t* const outBegin = out;
+    const auto stopped = [&](Utf8Stop stop, const Byte* at) {
+        return Utf8Decoded{stop, static_cast<std::size_t>(at - begin),
+                           kStore ? static_cast<std::size_t>(out - outBegin) : 0};
+    };
+    for (const Byte* in = begin; in < end;) {
+        if (*in < 0x80) {
+            in = asciiRun<kStore>(in, end, out);
+            continue;
+        }
+#ifdef QUILLO_SSE2
+        if (*in >= 0xE0 && *in < 0xF0) {
+            const Byte* const runEnd = threeByteRun<kStore>(in, end, out);
+            if (runEnd != in) {
+                in = runEnd;
+                continue;
+            }
+        }
+#endif
+        char32_t cp = 0;
+        const int length = readSequence(in, end, cp);
+        if (length <= 0) return stopped(length == 0 ? Utf8Stop::IllFormed : Utf8Stop::Cut, in);
+        if constexpr (kStore) out = putUtf16(out, cp);
+        in += length;
+    }
+    return stopped(Utf8Stop::End, end);
+}
+
+}  // namespace
+
+Utf8Decoded decodeUtf8Prefix(std::string_view bytes, char16_t* out) {
+    return out ? decode<true>(bytes, out) : decode<false>(bytes, nullptr);
+}
+
+bool isValidUtf8(std::string_view bytes) {
+    return decode<false>(bytes, nullptr).stop == Utf8Stop::End;
+}
+
+std::size_t utf16Length(std::string_view utf8) {
+    const auto* in = reinterpret_cast<const Byte*>(utf8.data());
+    const Byte* const end = in + utf8.size();
     std::size_t units = 0;
-    for (const char byte : validUtf8) {
-        const auto b = static_cast<std::uint8_t>(byte);
-        units += static_cast<std::size_t>((b & 0xC0) != 0x80) + static_cast<std::size_t>(b >= 0xF0);
+#ifdef QUILLO_SSE2
+    // Counted in bytes, summed before a count can pass 255. As signed bytes,
+    // continuation bytes (80-BF) are below -64 and four-byte leads (F0-FF)
+    // from -16 to -1.
+    const __m128i zero = _mm_setzero_si128();
+    const auto sum = [&](__m128i counts) {
+        const __m128i sums = _mm_sad_epu8(counts, zero);
+        return static_cast<std::size_t>(_mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4));
+    };
+    while (end - in >= 16) {
+        const auto blocks = std::min<std::size_t>(static_cast<std::size_t>(end - in) / 16, 255);
+        __m128i continuing = zero;
+        __m128i fourByte = zero;
+        for (std::size_t i = 0; i < blocks; ++i, in += 16) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+            continuing = _mm_sub_epi8(continuing, _mm_cmplt_epi8(block, _mm_set1_epi8(-64)));
+            fourByte =
+                _mm_sub_epi8(fourByte, _mm_and_si128(_mm_cmpgt_epi8(block, _mm_set1_epi8(-17)),
+                                                     _mm_cmplt_epi8(block, zero)));
+        }
+        units += blocks * 16 - sum(continuing) + sum(fourByte);
+    }
+#endif
+    for (; in < end; ++in) {
+        units +=
+            static_cast<std::size_t>((*in & 0xC0) != 0x80) + static_cast<std::size_t>(*in >= 0xF0);
     }
     return units;
 }
 
-bool decodeStrictUtf8(std::string_view bytes, std::u16string& text) {
-    // Sized exactly, rather than a unit per byte, which is three times what
-    // Chinese text needs. Ill-formed bytes may be counted too, but decoding
-    // stops at the first of them.
-    text.resize(utf16Length(bytes));
-    char16_t* out = text.data();
-    const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        // ASCII runs, the bulk of most files, go eight bytes at a time.
-        while (pos + 8 <= bytes.size()) {
-            std::uint64_t chunk = 0;
-            std::memcpy(&chunk, in + pos, 8);
-            if (chunk & 0x8080808080808080u) break;
-            for (std::size_t i = 0; i < 8; ++i) *out++ = in[pos + i];
-            pos += 8;
+std::size_t widenAscii(std::string_view bytes, char16_t* out) {
+    const auto* const begin = reinterpret_cast<const Byte*>(bytes.data());
+    return static_cast<std::size_t>(asciiRun<true>(begin, begin + bytes.size(), out) - begin);
+}
+
+std::u16string decodeUtf8(std::string_view bytes) {
+    std::u16string text;
+    text.reserve(bytes.size());  // a unit per byte is enough
+    char16_t step[kStep];
+    while (!bytes.empty()) {
+        const Utf8Decoded run = decodeUtf8Prefix(bytes.substr(0, kStep), step);
+        text.append(step, run.written);
+        std::size_t read = run.read;
+        // A sequence cut by the end of a step is read whole in the next.
+        if (run.stop == Utf8Stop::IllFormed ||
+            (run.stop == Utf8Stop::Cut && bytes.size() <= kStep)) {
+            text += kReplacement;
+            ++read;
         }
-        if (pos == bytes.size()) break;
-        char32_t cp = 0;
-        const std::size_t length = readSequence(bytes, pos, cp);
-        if (length == 0) return false;
-        pos += length;
-        if (cp < 0x10000) {
-            *out++ = static_cast<char16_t>(cp);
-        } else {
-            cp -= 0x10000;
-            *out++ = static_cast<char16_t>(0xD800 + (cp >> 10));
-            *out++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-        }
+        bytes.remove_prefix(read);
     }
-    text.resize(static_cast<std::size_t>(out - text.data()));
-    return true;
+    return text;
 }
 
 std::u16string decodeUtf16(std::string_view bytes, Endian order) {
-    const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto* in = reinterpret_cast<const Byte*>(bytes.data());
     const std::size_t units = bytes.size() / 2;
     const auto unitAt = [&](std::size_t i) -> char16_t {
-        const std::uint8_t first = in[2 * i];
-        const std::uint8_t second = in[2 * i + 1];
+        const Byte first = in[2 * i];
+        const Byte second = in[2 * i + 1];
         return static_cast<char16_t>(order == Endian::Little ? first | second << 8
                                                              : first << 8 | second);
     };
     const auto isHigh = [](char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; };
     const auto isLow = [](char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; };
 
-    std::u16string out(units + bytes.size() % 2, u'\0');
-    for (std::size_t i = 0; i < units; ++i) {
-        const char16_t unit = unitAt(i);
-        if (isHigh(unit) && i + 1 < units && isLow(unitAt(i + 1))) {
-            out[i] = unit;
-            out[i + 1] = unitAt(i + 1);
-            ++i;
-        } else {
-            out[i] = isHigh(unit) || isLow(unit) ? static_cast<char16_t>(kReplacement) : unit;
+    std::u16string text;
+    text.reserve(units + bytes.size() % 2);
+    char16_t step[kStep + 1];  // a pair may end a unit past the step
+    std::size_t i = 0;
+    while (i < units) {
+        const std::size_t stepEnd = std::min(i + kStep, units);
+        char16_t* out = step;
+        while (i < stepEnd) {
+#ifdef QUILLO_SSE2
+            // Sixteen units a round, then eight, as long as none is a surrogate.
+            const auto unitsAt = [&](std::size_t at) {
+                const __m128i block =
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 2 * at));
+                if (order == Endian::Little) return block;
+                return _mm_or_si128(_mm_slli_epi16(block, 8), _mm_srli_epi16(block, 8));
+            };
+            const auto surrogates = [](__m128i block) {
+                return _mm_cmpeq_epi16(
+                    _mm_and_si128(block, _mm_set1_epi16(static_cast<short>(0xF800))),
+                    _mm_set1_epi16(static_cast<short>(0xD800)));
+            };
+            for (; i + 16 <= stepEnd; i += 16, out += 16) {
+                const __m128i first = unitsAt(i);
+                const __m128i second = unitsAt(i + 8);
+                if (_mm_movemask_epi8(_mm_or_si128(surrogates(first), surrogates(second))) != 0) {
+                    break;
+                }
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out), first);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), second);
+            }
+            for (; i + 8 <= stepEnd; i += 8, out += 8) {
+                const __m128i block = unitsAt(i);
+                if (_mm_movemask_epi8(surrogates(block)) != 0) break;
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out), block);
+            }
+#endif
+            // A unit at a time to the end of the block, pairs whole.
+            for (const std::size_t blockEnd = std::min(i + 8, stepEnd); i < blockEnd;) {
+                const char16_t unit = unitAt(i);
+                if (isHigh(unit) && i + 1 < units && isLow(unitAt(i + 1))) {
+                    *out++ = unit;
+                    *out++ = unitAt(i + 1);
+                    i += 2;
+                } else {
+                    *out++ = isHigh(unit) || isLow(unit) ? kReplacement : unit;
+                    ++i;
+                }
+            }
         }
+        text.append(step, static_cast<std::size_t>(out - step));
     }
-    if (bytes.size() % 2) out.back() = static_cast<char16_t>(kReplacement);
-    return out;
+    if (bytes.size() % 2) text += kReplacement;
+    return text;
+}
+
+namespace {
+
+// The first unit `a` or `b` from `from` on among `units` units of UTF-16
+// in the given byte order, or npos.
+std::size_t findUnit(const Byte* in, std::size_t units, std::size_t from, char16_t a, char16_t b,
+                     Endian order) {
+    std::size_t i = from;
+#ifdef QUILLO_SSE2
+    // Loaded as little-endian lanes: big-endian units are met byte-swapped.
+    const auto lane = [&](char16_t unit) {
+        return _mm_set1_epi16(static_cast<short>(
+            order == Endian::Little ? unit : static_cast<char16_t>(unit << 8 | unit >> 8)));
+    };
+    const __m128i first = lane(a);
+    const __m128i second = lane(b);
+    const auto match = [&](std::size_t at) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 2 * at));
+        if (a == b) return _mm_cmpeq_epi16(block, first);
+        return _mm_or_si128(_mm_cmpeq_epi16(block, first), _mm_cmpeq_epi16(block, second));
+    };
+    // Sixteen units a round, then eight.
+    for (; i + 16 <= units; i += 16) {
+        const auto found =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(match(i), match(i + 8))));
+        if (found != 0) return i + static_cast<std::size_t>(std::countr_zero(found));
+    }
+    for (; i + 8 <= units; i += 8) {
+        const auto found = static_cast<unsigned>(_mm_movemask_epi8(match(i)));
+        if (found != 0) return i + static_cast<std::size_t>(std::countr_zero(found)) / 2;
+    }
+#endif
+    for (; i < units; ++i) {
+        const auto unit =
+            static_cast<char16_t>(order == Endian::Little ? in[2 * i] | in[2 * i + 1] << 8
+                                                          : in[2 * i] << 8 | in[2 * i + 1]);
+        if (unit == a || unit == b) return i;
+    }
+    return std::u16string_view::npos;
+}
+
+}  // namespace
+
+std::size_t findEither(std::u16string_view text, std::size_t from, char16_t a, char16_t b) {
+    // The text's units in memory, in the machine's byte order.
+    constexpr Endian native =
+        std::endian::native == std::endian::little ? Endian::Little : Endian::Big;
+    return findUnit(reinterpret_cast<const Byte*>(text.data()), text.size(), from, a, b, native);
+}
+
+std::size_t findEither(std::string_view utf16, Endian order, std::size_t from, char16_t a,
+                       char16_t b) {
+    return findUnit(reinterpret_cast<const Byte*>(utf16.data()), utf16.size() / 2, from, a, b,
+                    order);
 }
 
 bool mayRunRightToLeft(std::u16string_view text) {

@@ -1,33 +1,54 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace quillo {
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+// Where a strict decode of UTF-8 stopped: at the end of the bytes, at a
+// sequence that the end cuts off (it may go on in the next piece), or at
+// one that is ill-formed. Strict: no overlong forms, no surrogates, nothing
+// above U+10FFFF.
+enum class Utf8Stop { End, Cut, IllFormed };
+
+struct Utf8Decoded {
+    Utf8Stop stop;
+    std::size_t read;     // bytes before the stop
+    std::size_t written;  // UTF-16 units they gave
+};
+
+// The one reader of UTF-8. Decodes strict UTF-8 into `out` up to the end or
+// the first sequence that is cut off or ill-formed; `out` has room for a unit
+// per byte (past what is written it may be overwritten), or is null to check
+// only (`written` is then 0).
+Utf8Decoded decodeUtf8Prefix(std::string_view bytes, char16_t* out);
+
 bool isValidUtf8(std::string_view bytes);
 
-// Each ill-formed sequence becomes one U+FFFD, so any bytes decode.
+// The UTF-16 length of valid UTF-8: a unit for each byte that does not
+// continue a sequence, and a second one for a four-byte lead.
+std::size_t utf16Length(std::string_view utf8);
+
+// Widens the run of ASCII at the start of `bytes` into `out`, which has
+// room for a unit per byte, and returns its length.
+std::size_t widenAscii(std::string_view bytes, char16_t* out);
+
+// Strict UTF-8 decoded; each ill-formed byte becomes one U+FFFD, so any
+// bytes decode (for paths, messages and UTF-8 literals).
 std::u16string decodeUtf8(std::string_view bytes);
-
-// Decodes strict UTF-8 into `text`, or returns false at the first ill-formed
-// sequence (`text` then holds nothing of use). Deciding and decoding in one
-// pass halves the work on the usual file, which is UTF-8.
-bool decodeStrictUtf8(std::string_view bytes, std::u16string& text);
-
-// The UTF-16 length of valid UTF-8.
-std::size_t utf16Length(std::string_view validUtf8);
-
-// Decodes UTF-8 already found valid (isValidUtf8), `units` long in UTF-16
-// (utf16Length), into `text`.
-void decodeValidUtf8(std::string_view validUtf8, std::size_t units, std::u16string& text);
 
 enum class Endian { Little, Big };
 
 // UTF-16 bytes in the given order. An unpaired surrogate, and an odd byte
 // at the end, each become U+FFFD.
 std::u16string decodeUtf16(std::string_view bytes, Endian order);
+
+// The position of the first `a` or `b` in the text from `from` on, or npos;
+// and the same among the whole units of UTF-16 bytes in the given order.
+std::size_t findEither(std::u16string_view text, std::size_t from, char16_t a, char16_t b);
+std::size_t findEither(std::string_view utf16, Endian order, std::size_t from, char16_t a,
+                       char16_t b);
 
 // Whether the text holds a character that bidirectional layout may move or
 // that may turn the direction of the line: a right-to-left letter (Hebrew,
@@ -37,10 +58,5 @@ bool mayRunRightToLeft(std::u16string_view text);
 
 // A lone surrogate becomes U+FFFD.
 std::string toUtf8(std::u16string_view text);
-
-// For messages and tests that hold UTF-8 literals.
-inline std::u16string fromUtf8(std::string_view text) {
-    return decodeUtf8(text);
-}
 
 }  // namespace quillo

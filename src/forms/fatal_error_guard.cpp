@@ -5,7 +5,7 @@
 namespace quillo {
 
 void reportFatal(WindowSystem& windows, const RunError& error) {
-    windows.showMessage(kAppTitle, fromUtf8(error.report()));
+    windows.showMessage(kAppTitle, decodeUtf8(error.report()));
     windows.endProgram(static_cast<int>(error.number()));
 }
 

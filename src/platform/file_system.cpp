@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace quillo {
 
@@ -33,15 +34,17 @@ ReadResult readToEnd(OpenFile& file, std::uintmax_t maxBytes, std::string& bytes
 ReadResult readInPieces(OpenFile& file, std::uintmax_t maxBytes,
                         const std::function<void(std::string_view piece)>& consume) {
     if (file.sizeHint() > maxBytes) return ReadResult::TooLarge;
-    std::string piece(std::size_t{1} << 20, '\0');
+    // Not filled first: every byte handed on has just been read.
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    const auto piece = std::make_unique_for_overwrite<char[]>(kPiece);
     std::uintmax_t total = 0;
     for (;;) {
-        const long long got = file.readSome(piece.data(), piece.size());
+        const long long got = file.readSome(piece.get(), kPiece);
         if (got < 0) return ReadResult::NoAccess;
         if (got == 0) return ReadResult::Read;
         total += static_cast<std::uintmax_t>(got);
         if (total > maxBytes) return ReadResult::TooLarge;
-        consume(std::string_view(piece.data(), static_cast<std::size_t>(got)));
+        consume(std::string_view(piece.get(), static_cast<std::size_t>(got)));
     }
 }
 

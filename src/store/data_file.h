@@ -2,9 +2,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
-#include <string>
-#include <string_view>
 
 #include "platform/file_system.h"
 #include "store/entry_table.h"
@@ -16,38 +13,12 @@ class TextCodec;
 // A data file larger than this is refused rather than read into memory.
 inline constexpr std::uintmax_t kMaxDataFileBytes = 256u * 1024 * 1024;
 
-// The whole file as bytes. Throws RunError 53 when it does not exist, 75 when
-// it cannot be read or is no regular file (a directory, a pipe, a device), 7
-// when it is larger than the cap; each names the full path.
-std::string readDataFile(const FileSystem& files, const std::filesystem::path& path);
-
-// UTF-16 when the bytes start with its byte-order mark (FF FE little-endian,
-// FE FF big-endian); UTF-8 when they start with its mark or are valid UTF-8
-// throughout; otherwise the ANSI code page. Marks are dropped.
-std::u16string decodeDataFile(std::string_view bytes, const TextCodec& codec);
-
-// Splits the text into lines (CR LF or a lone CR ends one; a lone LF stays in the
-// text) and stores each title=content line in the next slot from 1 upward.
-// Throws RunError 9, naming the line, at the entry line after the 145th, and
-// RunError 7 at an entry line longer than a title and a content may be.
-void loadEntries(std::u16string_view text, EntryTable& table, std::int16_t& entryCount);
-
-// Decodes the bytes of a data file (as decodeDataFile does) and loads them
-// into the table (as loadEntries does).
-void loadDataBytes(std::string_view bytes, const TextCodec& codec, EntryTable& table,
-                   std::int16_t& entryCount);
-
-// Hands a file piece by piece to its argument and says how the read went.
-using ReadInPieces =
-    std::function<ReadResult(const std::function<void(std::string_view piece)>& consume)>;
-
-// Loads a file of strict UTF-8 without a byte-order mark, as loadDataBytes
-// would, from two reads: one to check it and one to load it. Returns false,
-// with the table and the count as they were, for any other file, a read that
-// fails, or bytes that changed between the reads.
-bool loadUtf8InPieces(const ReadInPieces& read, EntryTable& table, std::int16_t& entryCount);
-
-// Reads, decodes and loads `path` into the table.
+// Reads `path` and loads its title=content lines into the table, from slot
+// 1 upward. Throws RunError 53 when the file does not exist, 75 when it cannot
+// be read or is no regular file (a directory, a pipe, a device), 7 when it is
+// larger than the cap, each naming the full path; 9 at the entry line after
+// the 145th and 7 at an entry line longer than a title and a content may be,
+// each naming the line.
 void loadDataFile(const FileSystem& files, const TextCodec& codec,
                   const std::filesystem::path& path, EntryTable& table, std::int16_t& entryCount);
 

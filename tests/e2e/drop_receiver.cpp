@@ -6,9 +6,11 @@
 // Drop n (counting from 1) lands in OUTPUT_DIR/drop-n.txt (the text, UTF-8)
 // and OUTPUT_DIR/drop-n.actions (the actions the source offered, e.g. "copy");
 // the n-th drag to enter the window leaves OUTPUT_DIR/enter-n, so that a
-// test knows when to let go.
+// test knows when to let go. The n-th change of the X11 primary selection
+// leaves its text in OUTPUT_DIR/primary-n.txt.
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
@@ -94,6 +96,11 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     DropTarget target(args.at(1));
+    QObject::connect(QGuiApplication::clipboard(), &QClipboard::selectionChanged, [&args] {
+        static int changes = 0;
+        writeFile(QDir(args.at(1)).filePath(QStringLiteral("primary-%1.txt").arg(++changes)),
+                  QGuiApplication::clipboard()->text(QClipboard::Selection).toUtf8());
+    });
     target.setGeometry(args.at(2).toInt(), args.at(3).toInt(), args.at(4).toInt(),
                        args.at(5).toInt());
     target.show();

@@ -1,7 +1,10 @@
-"""What the end-to-end tests share: a session of the real program under an
-X server, driven only from outside, with every wait bounded.
+"""What the end-to-end tests share: a session of the real program under a
+bare Xvfb of the case's own (window_managers.py adds a window manager, wine.py
+runs quillo.exe under Wine instead), driven only from outside, with every
+wait bounded; its window read off screenshots and driven with the pointer.
 """
 
+import contextlib
 import ctypes
 import hashlib
 import os
@@ -58,7 +61,12 @@ def wait_until(what, probe, timeout):
 
 
 class Session:
-    """One Xvfb, a scratch directory and every process the case starts."""
+    """One Xvfb, a scratch directory and every process the case starts. With
+    no window manager nothing frames or stacks the windows: the X window is
+    the whole of one, and there is no stacking order to check (stacking)."""
+
+    window_manager = None
+    stacking = False
 
     def __init__(self, args, screen="1024x768x24"):
         self.quillo = os.path.abspath(args.quillo)
@@ -68,15 +76,11 @@ class Session:
         self.root = tempfile.mkdtemp(prefix="quillo-e2e-")
         self.display = None
         self.env = None
-        # With a window manager, windows have frames and a stacking order.
-        self.window_manager = getattr(args, "window_manager", None)
-        self.stacking = bool(self.window_manager)
+        self.data_files = []  # (path, snapshot) of each data.txt the case made
 
     def __enter__(self):
         try:
-            self._start_xvfb()
-            if self.window_manager:
-                self._start_window_manager()
+            self._open_display()
         except BaseException:
             self.__exit__(None, None, None)
             raise
@@ -85,12 +89,17 @@ class Session:
     def __exit__(self, kind, value, trace):
         for proc in reversed(self.processes):
             stop(proc)
-        if kind is not None:
+        # Whatever a case does, the program never writes data.txt.
+        changed = [f"{before} -> {after}" for before, after in
+                   ((before, snapshot(path)) for path, before in self.data_files)
+                   if after != before]
+        if kind is not None or changed:
             self.dump_logs()
         shutil.rmtree(self.root, ignore_errors=True)
+        check(kind is not None or not changed, f"data.txt changed: {changed}")
         return False
 
-    def _start_xvfb(self):
+    def _open_display(self):
         # The project's one way to start an X server: on a free display,
         # which it names on its output once it takes clients.
         with open(os.path.join(self.root, "xvfb.log"), "wb") as log:
@@ -118,18 +127,6 @@ class Session:
         env.update(DISPLAY=self.display, XDG_RUNTIME_DIR=runtime)
         self.env = env
 
-    def _start_window_manager(self):
-        """Openbox with its default settings, not the user's; it has taken
-        the screen once the root names its check window."""
-        env = {"XDG_CONFIG_HOME": os.path.join(self.root, "config"), "HOME": self.root}
-        manager = self.start([self.window_manager, "--sm-disable"], self.root,
-                             "window-manager", env)
-
-        def running():
-            check(manager.poll() is None, f"{self.window_manager} ended ({manager.returncode})")
-            return "window id #" in self.x("xprop", "-root", "_NET_SUPPORTING_WM_CHECK")[1]
-        wait_until(f"{self.window_manager} to take the screen", running, 10)
-
     # --- processes -------------------------------------------------------
 
     def start(self, argv, cwd, name, extra_env=None):
@@ -148,6 +145,12 @@ class Session:
     def native(self, path):
         """A path as the program under test writes it."""
         return path
+
+    @contextlib.contextmanager
+    def scaled(self, scale):
+        """The environment of a program started meanwhile on a screen at
+        scale (such as "1.5" for 150 %), or at 100 % for None."""
+        yield {"QT_SCALE_FACTOR": scale} if scale else {}
 
     def x(self, *argv, timeout=10):
         """Runs an X client tool against this session's display."""
@@ -199,27 +202,9 @@ class Session:
 
     def frame(self, window, title):
         """The window's frame (x, y, width, height) and whether it is kept on
-        top. With no window manager the X window is the whole of it; a window
-        manager says how far its frame reaches beyond it."""
+        top. With no window manager the X window is the whole of it."""
         _, state = self.x("xprop", "-id", str(window), "_NET_WM_STATE")
-        x, y, width, height = self.geometry(window)
-        if self.window_manager:
-            _, out = self.x("xprop", "-id", str(window), "_NET_FRAME_EXTENTS")
-            check(" = " in out, f"{self.window_manager} sets no _NET_FRAME_EXTENTS")
-            left, right, top, bottom = (int(v) for v in out.split(" = ")[1].split(","))
-            x, y, width, height = x - left, y - top, width + left + right, height + top + bottom
-        return (x, y, width, height), "_NET_WM_STATE_ABOVE" in state
-
-    def above(self, proc, upper, lower):
-        """Whether the window titled upper lies above the one titled lower,
-        in the window manager's stacking order (bottom first)."""
-        _, out = self.x("xprop", "-root", "_NET_CLIENT_LIST_STACKING")
-        order = [int(v, 16) for v in out.split("#")[-1].replace(",", " ").split()]
-        upper_window = self.wait_window(proc, upper)
-        lower_window = self.wait_window(proc, lower)
-        check(upper_window in order and lower_window in order,
-              f"'{upper}' or '{lower}' is missing from the stacking order")
-        return order.index(upper_window) > order.index(lower_window)
+        return self.geometry(window), "_NET_WM_STATE_ABOVE" in state
 
     def client_size(self, window, title):
         """The width and height inside the window's frame."""
@@ -301,6 +286,8 @@ class Session:
 
 
 class Image:
+    """Pixels, 3 bytes each, width to a row: the screen, or a region of it."""
+
     def __init__(self, width, rgb):
         self.width = width
         self.rgb = rgb
@@ -310,15 +297,9 @@ class Image:
         return self.rgb[i:i + 3]
 
     def region(self, x, y, w, h):
-        return Region(w, b"".join(self.rgb[((y + r) * self.width + x) * 3:
-                                           ((y + r) * self.width + x + w) * 3]
-                                  for r in range(h)))
-
-
-class Region:
-    def __init__(self, width, rgb):
-        self.width = width
-        self.rgb = rgb
+        return Image(w, b"".join(self.rgb[((y + r) * self.width + x) * 3:
+                                          ((y + r) * self.width + x + w) * 3]
+                                 for r in range(h)))
 
     def columns_differing_from(self, other):
         return sorted({(i // 3) % self.width for i in range(0, len(self.rgb), 3)
@@ -346,6 +327,11 @@ def wait_exit(proc, timeout=EXIT_TIMEOUT):
         return proc.wait(timeout=timeout)
     except subprocess.TimeoutExpired:
         raise Failure(f"the program was still running {timeout:.0f} s later")
+
+
+def write_bytes(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
 
 
 def write_data(directory, lines, encoding="utf-8"):
@@ -406,85 +392,101 @@ def snapshot(path):
     some other kind of file, or nothing. A pipe or a device is never opened."""
     if os.path.islink(path):
         return ("link", os.readlink(path))
-    if os.path.exists(path) and not stat.S_ISREG(os.stat(path).st_mode) \
-            and not os.path.isdir(path):
-        return ("special", stat.S_IFMT(os.stat(path).st_mode))
+    if not os.path.exists(path):
+        return ("absent",)
     if os.path.isdir(path):
         return ("directory", sorted(os.listdir(path)))
-    if os.path.exists(path):
-        with open(path, "rb") as f:
-            return ("file", hashlib.sha256(f.read()).hexdigest())
-    return ("absent",)
+    if not stat.S_ISREG(os.stat(path).st_mode):
+        return ("special", stat.S_IFMT(os.stat(path).st_mode))
+    with open(path, "rb") as f:
+        return ("file", hashlib.sha256(f.read()).hexdigest())
 
 
-class WineSession(Session):
-    """quillo.exe under Wine, on the X server and in the Wine prefix that the
-    test stage set up for all its cases: Wine's desktop process, which carries
-    the clipboard, serves one display only. Windows are found by the process
-    id that Wine gives them; a window's frame, which Windows draws nowhere
-    without a window manager, comes from the probe."""
+def check_running(proc, when=""):
+    check(proc.poll() is None, f"the program ended ({proc.returncode}){when}")
 
-    def __init__(self, args):
-        super().__init__(args)
-        self.probe = os.path.abspath(args.probe)
-        self.stacking = True
 
-    def _start_xvfb(self):
-        check(os.environ.get("DISPLAY"), "the Wine cases run on the stage's X server, "
-              "and DISPLAY is not set")
-        self.display = os.environ["DISPLAY"]
-        self.env = dict(os.environ)
-        for name in ("QT_QPA_PLATFORM", "QT_SCALE_FACTOR"):
-            self.env.pop(name, None)
-        _, info = self.x("xdpyinfo")
-        self.screen = next(line.split()[1] for line in info.splitlines()
-                           if line.strip().startswith("dimensions:"))
-        self.close_windows()
+def prepare_run(s, data, encoding="utf-8"):
+    """The folder the program starts in, with its data.txt: lines, written as
+    write_data writes them, or made by a function of its path. The session
+    checks at its end that the program left the file as it was."""
+    work = os.path.join(s.root, "run")
+    os.makedirs(work, exist_ok=True)
+    path = os.path.join(work, "data.txt")
+    if callable(data):
+        data(path)
+    else:
+        write_data(work, data, encoding)
+    s.data_files.append((path, snapshot(path)))
+    return work
 
-    def __exit__(self, kind, value, trace):
-        super().__exit__(kind, value, trace)
-        self.close_windows()
-        return False
 
-    def close_windows(self):
-        """Ends whatever still shows a window, such as an editor the program
-        started: the next case must find the screen bare."""
-        _, out = self.x("xdotool", "search", "--onlyvisible", "--name", ".")
-        for window in out.split():
-            _, pid = self.x("xdotool", "getwindowpid", window)
-            if pid.strip().isdigit():
-                try:
-                    os.kill(int(pid), signal.SIGKILL)
-                except ProcessLookupError:
-                    pass
+def start_on(s, data, encoding="utf-8", program=None, extra_env=None, drawn=True):
+    """The program (or a copy at program) started on data (as prepare_run
+    takes it), and its main window once shown, and drawn unless told not to
+    wait for that."""
+    work = prepare_run(s, data, encoding)
+    quillo = s.start_quillo(work, program, extra_env)
+    window = s.wait_window(quillo, MAIN_TITLE)
+    if drawn:
+        s.wait_drawn(window)
+    return quillo, window
 
-    def start(self, argv, cwd, name, extra_env=None):
-        if argv[0].lower().endswith(".exe"):
-            argv = ["wine"] + list(argv)
-        return super().start(argv, cwd, name, extra_env)
 
-    def native(self, path):
-        return "Z:" + os.path.abspath(path).replace("/", "\\")
+def reveal(s, window, image, row):
+    """Hovers over the box at row (its top and bottom on screen) until it shows
+    its content, which image shows it does not yet; returns the box's area on
+    screen, the point hovered and the box's picture then."""
+    left = s.geometry(window)[0]
+    top, bottom = row
+    area = (left, top, 106, bottom - top + 1)
+    point = (left + 40, (top + bottom) // 2)
+    s.move(point[0] - 4, point[1])
+    s.move(*point)
+    shown = wait_steady(s, area, lambda shot: not shot.same_but_cursor(image.region(*area)),
+                        "the hover to show the content")
+    return area, point, shown
 
-    def frame(self, window, title):
-        code, out = self.x("wine", self.probe, title)
-        check(code == 0, f"the probe found no window titled '{title}'")
-        x, y, width, height, _, _, topmost, _ = (int(v) for v in out.split())
-        return (x, y, width, height), topmost == 1
 
-    def above(self, proc, upper, lower):
-        """Whether Windows' z-order puts the window titled upper above the
-        one titled lower, as the probe finds it going down from upper."""
-        code, _ = self.x("wine", self.probe, upper, lower)
-        check(code in (0, 3), f"the probe found no window titled '{upper}' or '{lower}'")
-        return code == 0
+def menu_captions(session, main_window):
+    """The screen points of the menu bar's three captions (文件, 恢复, 帮助):
+    the middles of the runs of dark text in the bar, read off a screenshot,
+    so that they hold for any style, font and scale."""
+    x, y, width, _ = session.geometry(main_window)
 
-    def client_size(self, window, title):
-        code, out = self.x("wine", self.probe, title)
-        check(code == 0, f"the probe found no window titled '{title}'")
-        return tuple(int(v) for v in out.split()[4:6])
+    def probe():
+        image = session.screenshot()
+        rows = box_rows(session, main_window, image)
+        bottom = rows[0][0] if rows else y + 20
+        dark = [px for px in range(x, x + width)
+                if any(sum(image.pixel(px, py)) < 3 * 96 for py in range(y + 1, bottom - 1))]
+        runs = []
+        for px in dark:
+            if runs and px - runs[-1][1] <= 5:
+                runs[-1][1] = px
+            else:
+                runs.append([px, px])
+        return [((a + b) // 2, (y + bottom) // 2) for a, b in runs] if len(runs) == 3 else None
+    return wait_until("the three captions of the menu bar", probe, 10)
 
-    def reg(self, *argv):
-        """One change to the prefix's registry, through Wine's reg.exe."""
-        code, _ = self.x("wine", "reg", *argv, "/f", timeout=30)
-        check(code == 0, f"reg {' '.join(argv)} failed")
+
+def wait_popup(session, quillo, main_window):
+    """The program's popup menu, once it is shown."""
+    def popup():
+        found = [w for w in session.visible_windows(quillo) if w != main_window]
+        return found[0] if found else None
+    return wait_until("the menu to open", popup, 10)
+
+
+def open_menu(session, quillo, main_window, caption):
+    """Opens the menu of caption 0 (文件) or 2 (帮助) and returns the screen
+    points of its two commands, around the separator.
+
+    The points were read once from a screenshot of the open menu (120 x 46 px
+    with the default style and font on Linux): the first command centred 10 px
+    below the popup's top, the second 12 px above its bottom, both about 40 px
+    in. They are taken relative to the popup, wherever it opens."""
+    session.click(*menu_captions(session, main_window)[caption])
+    x, y, width, height = session.geometry(wait_popup(session, quillo, main_window))
+    check(height > 30 and width > 60, f"the menu is only {width} x {height} px")
+    return (x + 40, y + 10), (x + 40, y + height - 12)

@@ -1,4 +1,4 @@
-#include "store/data_file.h"
+#include "store/data_file_parts.h"
 
 #include <gtest/gtest.h>
 
@@ -108,7 +108,7 @@ TEST(LoadEntries, SplitsLinesAndFields) {
 std::u16string entryLines(int entries, const std::u16string& between) {
     std::u16string text;
     for (int i = 1; i <= entries; ++i) {
-        text += u"t" + fromUtf8(std::to_string(i)) + u"=c\r\n" + between;
+        text += u"t" + decodeUtf8(std::to_string(i)) + u"=c\r\n" + between;
     }
     return text;
 }
@@ -154,55 +154,75 @@ TEST(LoadEntries, ManyFreeLinesDoNotCount) {
 struct DecodeCase {
     const char* name;
     std::string bytes;
+    DataEncoding encoding;
     std::u16string expected;
 };
 
-TEST(DecodeDataFile, ChoosesUtf8OrTheAnsiCodePage) {
+TEST(DecodeDataFile, ChoosesTheEncodingAndDecodes) {
+    using enum DataEncoding;
     const SystemServices services = makeSystemServices();
     const std::vector<DecodeCase> cases = {
-        {"ASCII", "a=b\r\n", u"a=b\r\n"},
-        {"UTF-8 without mark", "\xE5\xA7\x93\xE5\x90\x8D=\xE5\xBC\xA0", u"姓名=张"},
-        {"UTF-8 with mark, mark dropped", "\xEF\xBB\xBF\xE5\xA7\x93=x", u"姓=x"},
+        {"empty", "", Utf8, u""},
+        {"ASCII", "a=b\r\n", Utf8, u"a=b\r\n"},
+        {"UTF-8 without mark", "\xE5\xA7\x93\xE5\x90\x8D=\xE5\xBC\xA0", Utf8, u"姓名=张"},
+        {"UTF-8 with mark, mark dropped", "\xEF\xBB\xBF\xE5\xA7\x93=x", Utf8WithMark, u"姓=x"},
+        {"UTF-8 mark alone", "\xEF\xBB\xBF", Utf8WithMark, u""},
         {"mark then invalid bytes",
          "\xEF\xBB\xBF"
          "a\xFF",
-         u"a\uFFFD"},
-        {"GBK", "\xD0\xD5\xC3\xFB=\xD5\xC5\xC8\xFD", u"姓名=张三"},
-        {"GBK with a cut-off last byte", "\xC4\xE3\xBA", u"你\uFFFD"},
+         Utf8WithMark, u"a\uFFFD"},
+        {"two bytes of the mark", "\xEF\xBB", Ansi, u"\u9518"},
+        {"GBK", "\xD0\xD5\xC3\xFB=\xD5\xC5\xC8\xFD", Ansi, u"姓名=张三"},
+        {"GBK with a cut-off last byte", "\xC4\xE3\xBA", Ansi, u"你\uFFFD"},
         {"byte GBK cannot map",
          "a\x80"
          "b",
-         u"a\u20ACb"},
+         Ansi, u"a\u20ACb"},
         {"undefined byte",
          "a\xFF"
          "b",
-         u"a\uFFFDb"},
+         Ansi, u"a\uFFFDb"},
         // Only strict UTF-8 counts as UTF-8; anything else is read as GBK.
-        {"four-byte UTF-8 after a long ASCII run", "abcdefghij\xF0\x9F\x98\x80",
+        {"four-byte UTF-8 after a long ASCII run", "abcdefghij\xF0\x9F\x98\x80", Utf8,
          u"abcdefghij\U0001F600"},
-        {"overlong form", "\xC0\xAF", u"\u8721"},
-        {"encoded surrogate", "\xED\xA0\x80", u"\u980E\u20AC"},
-        {"beyond U+10FFFF", "\xF4\x90\x80\x80", u"\u9B6B\u20AC\u20AC"},
-        {"sequence cut off after a long ASCII run", "abcdefghij\xE4\xB8", u"abcdefghij\u6D93"},
+        {"overlong form", "\xC0\xAF", Ansi, u"\u8721"},
+        {"encoded surrogate", "\xED\xA0\x80", Ansi, u"\u980E\u20AC"},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80", Ansi, u"\u9B6B\u20AC\u20AC"},
+        {"sequence cut off after a long ASCII run", "abcdefghij\xE4\xB8", Ansi,
+         u"abcdefghij\u6D93"},
         // Notepad's "Unicode" (FF FE) and "Unicode big endian" (FE FF).
         {"UTF-16 little-endian, mark dropped", std::string("\xFF\xFE\xD3\x59\x0D\x54=\0", 8),
+         Utf16Little, u"姓名="},
+        {"UTF-16 big-endian, mark dropped", std::string("\xFE\xFF\x59\xD3\x54\x0D\0=", 8), Utf16Big,
          u"姓名="},
-        {"UTF-16 big-endian, mark dropped", std::string("\xFE\xFF\x59\xD3\x54\x0D\0=", 8),
-         u"姓名="},
-        {"UTF-16 surrogate pair", std::string("\xFF\xFE\x3D\xD8\0\xDE", 6), u"\U0001F600"},
-        {"UTF-16 unpaired high surrogate", std::string("\xFF\xFE\x3D\xD8\x41\0", 6), u"\uFFFDA"},
-        {"UTF-16 lone low surrogate", std::string("\xFE\xFF\xDE\x00\0\x41", 6), u"\uFFFDA"},
-        {"UTF-16 high surrogate at the end", std::string("\xFF\xFE\x41\0\x3D\xD8", 6), u"A\uFFFD"},
-        {"UTF-16 odd final byte", std::string("\xFF\xFE\x41\0\x42", 5), u"A\uFFFD"},
-        {"UTF-16 mark alone", "\xFF\xFE", u""},
+        {"UTF-16 surrogate pair", std::string("\xFF\xFE\x3D\xD8\0\xDE", 6), Utf16Little,
+         u"\U0001F600"},
+        {"UTF-16 unpaired high surrogate", std::string("\xFF\xFE\x3D\xD8\x41\0", 6), Utf16Little,
+         u"\uFFFDA"},
+        {"UTF-16 lone low surrogate", std::string("\xFE\xFF\xDE\x00\0\x41", 6), Utf16Big,
+         u"\uFFFDA"},
+        {"UTF-16 high surrogate at the end", std::string("\xFF\xFE\x41\0\x3D\xD8", 6), Utf16Little,
+         u"A\uFFFD"},
+        {"UTF-16 odd final byte", std::string("\xFF\xFE\x41\0\x42", 5), Utf16Little, u"A\uFFFD"},
+        {"UTF-16 mark alone", "\xFF\xFE", Utf16Little, u""},
+        {"UTF-16 pair across eight units",
+         std::string("\xFF\xFE"
+                     "a\0b\0c\0d\0e\0f\0g\0\x3D\xD8\0\xDEh\0i\0j\0k\0l\0m\0n\0o\0p\0",
+                     38),
+         Utf16Little, u"abcdefg\U0001F600hijklmnop"},
+        {"UTF-16 lone surrogates among eight units",
+         std::string("\xFE\xFF\0a\0b\xDE\0\0c\0d\0e\0f\0g\xD8\x3D\0h\0i\0j\0k\0l\0m\0n", 34),
+         Utf16Big, u"ab\uFFFDcdefg\uFFFDhijklmn"},
+        {"half a UTF-16 mark", "\xFF", Ansi, u"\uFFFD"},
     };
     for (const DecodeCase& c : cases) {
         SCOPED_TRACE(c.name);
+        EXPECT_EQ(dataEncoding(c.bytes), c.encoding);
         EXPECT_EQ(decodeDataFile(c.bytes, *services.codec), c.expected);
-        // Read in pieces of a byte, only strict UTF-8 without a mark loads.
-        const bool plain = !c.bytes.starts_with("\xEF\xBB\xBF") && isValidUtf8(c.bytes);
+        // Read in pieces of a byte, only what is plain UTF-8 loads.
         Loaded loaded;
-        EXPECT_EQ(loadUtf8InPieces(inPieces(c.bytes, 1), loaded.table, loaded.entryCount), plain);
+        EXPECT_EQ(loadUtf8InPieces(inPieces(c.bytes, 1), loaded.table, loaded.entryCount),
+                  c.encoding == Utf8);
     }
 }
 

@@ -2,8 +2,65 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace quillo {
 namespace {
+
+TEST(DecodeUtf8, StopsWhereTheBytesStopBeingStrictUtf8) {
+    // Long enough for the runs that go sixteen and twelve bytes at a time.
+    const std::string chinese = "中文字符测试一二三四";
+    const std::u16string chinese16 = u"中文字符测试一二三四";
+    const struct {
+        const char* name;
+        std::string bytes;
+        Utf8Stop stop;
+        std::size_t read;
+        std::u16string lenient;  // each ill-formed byte one U+FFFD
+    } cases[] = {
+        {"empty", "", Utf8Stop::End, 0, u""},
+        {"ASCII", std::string(40, 'a'), Utf8Stop::End, 40, std::u16string(40, u'a')},
+        {"Chinese", chinese, Utf8Stop::End, 30, chinese16},
+        {"Chinese and ASCII", "北京市海淀区中关村大街 27 号 Room 501, Example Co. 北京",
+         Utf8Stop::End, 69, u"北京市海淀区中关村大街 27 号 Room 501, Example Co. 北京"},
+        {"edges of three bytes", "\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xEF\xBF\xBF" + chinese,
+         Utf8Stop::End, 42, u"\u0800\uD7FF\uE000\uFFFF" + chinese16},
+        {"four bytes among Chinese", "中文😀字符测试一二", Utf8Stop::End, 28, u"中文😀字符测试一二"},
+        {"two bytes", "Привет, мир", Utf8Stop::End, 20, u"Привет, мир"},
+        {"surrogate in a Chinese run", "中文字\xED\xA0\x80" + chinese, Utf8Stop::IllFormed, 9,
+         u"中文字\uFFFD\uFFFD\uFFFD" + chinese16},
+        {"overlong in a Chinese run", "中文字\xE0\x80\x80" + chinese, Utf8Stop::IllFormed, 9,
+         u"中文字\uFFFD\uFFFD\uFFFD" + chinese16},
+        {"bad continuation in a Chinese run", "中文\xE5\xAD\x41" + chinese, Utf8Stop::IllFormed, 6,
+         u"中文\uFFFD\uFFFDA" + chinese16},
+        {"lead then ASCII", chinese + "\xE4\x41", Utf8Stop::IllFormed, 30, chinese16 + u"\uFFFDA"},
+        {"overlong two bytes", "\xC0\xAF", Utf8Stop::IllFormed, 0, u"\uFFFD\uFFFD"},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80", Utf8Stop::IllFormed, 0,
+         std::u16string(4, u'\uFFFD')},
+        {"no such lead", "a\xF5", Utf8Stop::IllFormed, 1, u"a\uFFFD"},
+        {"continuation alone", std::string(20, 'a') + "\x80", Utf8Stop::IllFormed, 20,
+         std::u16string(20, u'a') + u"\uFFFD"},
+        {"Chinese cut at the end", chinese + "\xE4\xB8", Utf8Stop::Cut, 30,
+         chinese16 + u"\uFFFD\uFFFD"},
+        {"four bytes cut", "\xF0\x9F\x98", Utf8Stop::Cut, 0, u"\uFFFD\uFFFD\uFFFD"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(decodeUtf8(c.bytes), c.lenient);
+        const std::u16string prefix = c.lenient.substr(0, c.lenient.find(u'\uFFFD'));
+        std::u16string text(c.bytes.size(), u'\0');
+        const Utf8Decoded decoded = decodeUtf8Prefix(c.bytes, text.data());
+        EXPECT_EQ(decoded.stop, c.stop);
+        EXPECT_EQ(decoded.read, c.read);
+        EXPECT_EQ(text.substr(0, decoded.written), prefix);
+        EXPECT_EQ(decodeUtf8Prefix(c.bytes, nullptr).read, c.read);
+        EXPECT_EQ(isValidUtf8(c.bytes), c.stop == Utf8Stop::End);
+        if (c.stop == Utf8Stop::End) {
+            EXPECT_EQ(utf16Length(c.bytes), c.lenient.size());
+        }
+    }
+}
 
 TEST(MayRunRightToLeft, FindsEveryCharacterThatBidiLayoutMayMove) {
     const struct {

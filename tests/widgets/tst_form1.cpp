@@ -152,8 +152,9 @@ private slots:
         QCOMPARE(form.VScroll1()->geometry(), QRect(109, 0, 16, 132));
         QCOMPARE(windows.exitCodes, std::vector<int>{53});
         QCOMPARE(windows.messages[0].title, std::u16string(u"quillo4"));
-        QVERIFY(QString::fromStdU16String(windows.messages[0].text)
-                    .contains(QDir::current().absoluteFilePath("data.txt")));
+        QVERIFY(
+            QString::fromStdU16String(windows.messages[0].text)
+                .contains(QDir::toNativeSeparators(QDir::current().absoluteFilePath("data.txt"))));
         QCOMPARE(form.Text1Count(), 1);
         QCOMPARE(form.windowTitle(), QStringLiteral("Quillo4.0版"));
         QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);

@@ -129,11 +129,11 @@ TEST_F(SysInfoOnWindows, GetKeyValueReadsTheRealRegistry) {
         text = u"stale";
         return GetKeyValue(registry_, codec_, kHkeyLocalMachine, keyName, valueName, text);
     };
-    const std::u16string ownKey = fromUtf8(kOwnKey);
+    const std::u16string ownKey = decodeUtf8(kOwnKey);
     std::u16string text;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(read(ownKey, fromUtf8(c.name), text), c.read);
+        EXPECT_EQ(read(ownKey, decodeUtf8(c.name), text), c.read);
         EXPECT_EQ(text, c.text);
     }
     EXPECT_TRUE(read(ownKey, u"without zero", text));

@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include <climits>
-#include <stdexcept>
 
+#include "base/run_error.h"
 #include "base/unicode.h"
 
 namespace quillo {
@@ -12,7 +12,9 @@ namespace {
 
 int checkedLength(std::size_t size) {
     if (size > static_cast<std::size_t>(INT_MAX)) {
-        throw std::length_error("text too long for the code page conversion");
+        // The conversion counts in an int, as the classic string functions did.
+        throw RunError(ErrorNumber::Overflow,
+                       "代码页转换：文本长 " + std::to_string(size) + " 个单元");
     }
     return static_cast<int>(size);
 }
