@@ -189,9 +189,8 @@ void EntryBox::copyContent(QClipboard::Mode mode) const {
 EntryBox* EntryBox::createFrom(const EntryBox& templateBox, int index, const QString& text) {
     auto* box = new EntryBox(index, templateBox.parentWidget());
     box->setGeometry(templateBox.geometry());
-    // What the template takes from the window, its colours and font, a new box
-    // takes from there too.
-    if (templateBox.testAttribute(Qt::WA_SetPalette)) box->setPalette(templateBox.palette());
+    box->setPalette(templateBox.palette());
+    // A font the template takes from the window, a new box takes from there too.
     if (templateBox.testAttribute(Qt::WA_SetFont)) box->setFont(templateBox.font());
     box->setAutoFillBackground(templateBox.autoFillBackground());
     box->setFrame(templateBox.hasFrame());

@@ -1,7 +1,6 @@
 #include "mainwindow/form1.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
@@ -43,21 +42,21 @@ Form1::Form1(Platform& platform, std::filesystem::path dataFile)
 
     auto* client = new QWidget(this);
     setCentralWidget(client);
-    // The boxes' colours, set once where every box takes them from.
-    QPalette palette = client->palette();
-    palette.setColor(QPalette::Base, kBoxBackground);
-    palette.setColor(QPalette::Text, kBoxText);
-    client->setPalette(palette);
 
     auto* templateBox = new EntryBox(0, client);
     templateBox->hide();
+    // Each box's own: Windows' style draws a text box's background in the
+    // theme's colour unless the box itself sets one.
+    QPalette palette = templateBox->palette();
+    palette.setColor(QPalette::Base, kBoxBackground);
+    palette.setColor(QPalette::Text, kBoxText);
+    templateBox->setPalette(palette);
     templateBox->setAutoFillBackground(true);
     templateBox->setFrame(false);
     templateBox->setFocusPolicy(Qt::ClickFocus);
     Text1_.push_back(templateBox);
 
     VScroll1_ = new VScrollBar(client);
-    VScroll1_->setPalette(QApplication::palette(VScroll1_));  // the system's colours
     connect(VScroll1_, &VScrollBar::Change, this,
             guard(platform_.windows, [this] { VScroll1_Change(); }));
 
