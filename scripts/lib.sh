@@ -7,11 +7,12 @@
 declare -A QUILLO_PACKAGES=(
     # Building on Linux and running every test there: the compiler, Qt and
     # its translations, GoogleTest, the X server and the tools that drive the
-    # program, the window manager and the programs the drags drop into.
+    # program, the window managers and the programs the drags drop into.
     [linux]="cmake ninja-build g++ pkg-config
         qt6-base-dev libqt6test6 libgl-dev qt6-translations-l10n locales
         libgtest-dev googletest
-        xvfb xauth xdotool x11-utils xclip libx11-dev libxcb1-dev imagemagick openbox
+        xvfb xauth xdotool x11-utils xclip libx11-dev libxcb1-dev imagemagick
+        openbox fluxbox jwm
         fonts-wqy-microhei clang-format python3
         chromium mousepad"
     # quillo.exe and its tests, cross-built: MinGW-w64; Debian's source of Qt
