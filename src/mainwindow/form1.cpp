@@ -170,11 +170,13 @@ void Form1::end_Click() {
 void Form1::con_Click() {
     // A new dialog each time, so every showing starts from its design contents.
     Form2 dialog(this);
+    platform_.windows.prepareDialog(dialog.winId());
     dialog.exec();
 }
 
 void Form1::abo_Click() {
     frmAbout dialog(platform_, this);
+    platform_.windows.prepareDialog(dialog.winId());
     dialog.exec();
 }
 

@@ -1,6 +1,8 @@
 # The end-to-end cases (quillo_e2e.py CASE [ROW]), and where each runs:
 #   bare     the program on an Xvfb of its own, with no window manager
 #   openbox  the same under Openbox, which frames and stacks the windows
+#   fluxbox  under Fluxbox, which tells the frame only once the window shows
+#   jwm      under JWM, which keeps windows in layers
 #   wine     quillo.exe under Wine, on the X server of the test stage
 #   gnome-wayland  GNOME's Wayland session (mutter, headless), the program
 #            through Xwayland and the receivers native on Wayland
@@ -27,9 +29,9 @@ function(quillo_e2e_test case)
     endforeach()
 endfunction()
 
-quillo_e2e_test(startup scale-100              IN bare openbox wine)
-quillo_e2e_test(startup scale-150              IN bare openbox wine)
-quillo_e2e_test(fatal missing-file             IN bare openbox wine)
+quillo_e2e_test(startup scale-100              IN bare openbox fluxbox wine)
+quillo_e2e_test(startup scale-150              IN bare openbox fluxbox wine)
+quillo_e2e_test(fatal missing-file             IN bare openbox jwm wine)
 quillo_e2e_test(fatal too-many-entries         IN bare wine)
 quillo_e2e_test(fatal data-is-directory        IN bare)
 quillo_e2e_test(fatal no-read-permission       IN bare)
@@ -59,8 +61,8 @@ quillo_e2e_test(menu-edit shell-characters     IN bare)
 quillo_e2e_test(menu-edit korean               IN wine)
 quillo_e2e_test(menu-edit beyond-bmp           IN wine)
 quillo_e2e_test(menu-copy                      IN bare wine)
-quillo_e2e_test(dialog help                    IN bare openbox wine)
-quillo_e2e_test(dialog about                   IN bare openbox wine)
-quillo_e2e_test(sysinfo unavailable            IN bare openbox wine)
+quillo_e2e_test(dialog help                    IN bare openbox jwm wine)
+quillo_e2e_test(dialog about                   IN bare openbox jwm wine)
+quillo_e2e_test(sysinfo unavailable            IN bare openbox jwm wine)
 quillo_e2e_test(sysinfo registered             IN wine)
 quillo_e2e_test(planted-dlls                   IN wine)

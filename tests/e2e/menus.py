@@ -217,6 +217,7 @@ def case_dialog(args, session):
                   f"'{title}' is {s.client_size(dialog, title)} inside, expected {size}")
             check(not s.stacking or s.above(quillo, title, MAIN_TITLE),
                   f"'{title}' lies under the main window")
+            check(args.wine or s.frame(dialog, title)[1], f"'{title}' is not kept on top")
             s.focus(dialog)
             if key == "Escape" and args.row == "help":
                 escape_then_space(s, quillo, dialog, title)

@@ -135,6 +135,9 @@ def case_fatal(args, session):
         check(s.visible_windows(quillo, MAIN_TITLE), "no main window behind the report")
         check(not s.stacking or s.above(quillo, APP_TITLE, MAIN_TITLE),
               "the report lies under the main window")
+        # Asked of the X server, so that no window manager puts it in a lower
+        # layer than the main window's; Windows keeps it above by itself.
+        check(args.wine or s.frame(report, APP_TITLE)[1], "the report is not kept on top")
         said = REPORT_LINES.get(args.row) or \
             s.native(os.path.join(os.path.realpath(work), "data.txt")) + after_path + "\n"
         text = s.clipboard_after_copy(report, f"运行时错误 '{expected}'")

@@ -1,8 +1,7 @@
 """A real window manager on the case's Xvfb: it frames the windows, says how
-far each frame reaches (_NET_FRAME_EXTENTS) and keeps their stacking order
-(_NET_CLIENT_LIST_STACKING). Each is a column of the end-to-end table
-(tests/e2e/cases.cmake); a new one is one more entry here, and so is a
-desktop that brings its own display server.
+far each frame reaches (_NET_FRAME_EXTENTS) and stacks the frames. Each is a
+column of the end-to-end table (tests/e2e/cases.cmake); a new one is one more
+entry here, and so is a desktop that brings its own display server.
 """
 
 import os
@@ -10,9 +9,14 @@ import os
 from gnome_wayland import GnomeWaylandSession
 from harness import Session, check, wait_until
 
-# name: how to start it with its default settings, not the user's.
+# name: how to start it with its default settings, not the user's, and the
+# files it finds in its home folder. Openbox tells its frame before a window
+# shows, Fluxbox only once it has framed it; JWM keeps windows in layers.
 WINDOW_MANAGERS = {
-    "openbox": ["openbox", "--sm-disable"],
+    "openbox": (["openbox", "--sm-disable"], {}),
+    # No wallpaper: Fluxbox's own would fail here and say so in a window.
+    "fluxbox": (["fluxbox"], {".fluxbox/overlay": "background: none\n"}),
+    "jwm": (["jwm"], {}),
 }
 DESKTOPS = {"gnome-wayland": GnomeWaylandSession}
 
@@ -29,8 +33,12 @@ class ManagedSession(Session):
         the root names its check window."""
         super()._open_display()
         env = {"XDG_CONFIG_HOME": os.path.join(self.root, "config"), "HOME": self.root}
-        manager = self.start(WINDOW_MANAGERS[self.window_manager], self.root,
-                             "window-manager", env)
+        argv, files = WINDOW_MANAGERS[self.window_manager]
+        for name, text in files.items():
+            os.makedirs(os.path.dirname(os.path.join(self.root, name)), exist_ok=True)
+            with open(os.path.join(self.root, name), "w") as f:
+                f.write(text)
+        manager = self.start(argv, self.root, "window-manager", env)
 
         def running():
             check(manager.poll() is None, f"{self.window_manager} ended ({manager.returncode})")
@@ -46,12 +54,22 @@ class ManagedSession(Session):
         return (x - left, y - top, width + left + right, height + top + bottom), on_top
 
     def above(self, proc, upper, lower):
-        """Whether the window titled upper lies above the one titled lower,
-        in the window manager's stacking order (bottom first)."""
-        _, out = self.x("xprop", "-root", "_NET_CLIENT_LIST_STACKING")
-        order = [int(v, 16) for v in out.split("#")[-1].replace(",", " ").split()]
-        upper_window = self.wait_window(proc, upper)
-        lower_window = self.wait_window(proc, lower)
-        check(upper_window in order and lower_window in order,
-              f"'{upper}' or '{lower}' is missing from the stacking order")
-        return order.index(upper_window) > order.index(lower_window)
+        """Whether the window titled upper lies above the one titled lower, as
+        the X server stacks the frames around them. (_NET_CLIENT_LIST_STACKING
+        would not do: JWM lists each of its layers top first.)"""
+        frames = [self.frame_window(self.wait_window(proc, title)) for title in (upper, lower)]
+        _, out = self.x("xwininfo", "-root", "-children")
+        top_first = [int(line.split()[0], 16) for line in out.splitlines()
+                     if line.strip().startswith("0x")]
+        check(all(f in top_first for f in frames), f"'{upper}' or '{lower}' has no frame")
+        return top_first.index(frames[0]) < top_first.index(frames[1])
+
+    def frame_window(self, window):
+        """The window on the root that holds window: the frame drawn around it."""
+        while True:
+            _, out = self.x("xwininfo", "-tree", "-id", str(window))
+            root = int(out.split("Root window id: ")[1].split()[0], 16)
+            parent = int(out.split("Parent window id: ")[1].split()[0], 16)
+            if parent == root:
+                return window
+            window = parent

@@ -35,6 +35,7 @@ public:
         events.push_back("place");
     }
     void setOuterHeight(NativeWindow, int height) override { outerHeights.push_back(height); }
+    void prepareDialog(NativeWindow dialog) override { preparedDialogs.push_back(dialog); }
     void showMessage(const std::u16string& title, const std::u16string& text) override {
         messages.push_back({title, text});
         events.push_back("message");
@@ -46,6 +47,7 @@ public:
 
     std::vector<std::pair<NativeWindow, PixelRect>> placements;
     std::vector<int> outerHeights;
+    std::vector<NativeWindow> preparedDialogs;
     std::vector<Message> messages;
     std::vector<int> exitCodes;
     std::vector<std::string> events;  // "place", "message", "end", in order

@@ -147,13 +147,17 @@ private slots:
     void contentsOpensModallyAndFreshEachTime() {
         MainWindow main;
         bool opened = false;
+        NativeWindow shown = 0;
         duringModal([&](Form2& dialog) {
             opened = true;
+            shown = dialog.winId();
             dialog.Text1()->setPlainText(QStringLiteral("changed"));
         });
         main.form->con_Click();
         QVERIFY(opened);
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        // The window system readied the dialog it showed, to stand above its owner.
+        QCOMPARE(main.fake.windows.preparedDialogs, std::vector<NativeWindow>{shown});
 
         QString secondText;
         duringModal([&](Form2& dialog) { secondText = dialog.Text1()->toPlainText(); });

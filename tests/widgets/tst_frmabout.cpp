@@ -195,11 +195,13 @@ private slots:
         form.show();
         int openings = 0;
         bool modal = false;
+        std::vector<NativeWindow> shown;
         auto closeWhenOpen = [&] {
             auto* dialog = qobject_cast<frmAbout*>(QApplication::activeModalWidget());
             if (!dialog) return;
             ++openings;
             modal = dialog->isModal() && dialog->windowModality() == Qt::ApplicationModal;
+            shown.push_back(dialog->winId());
             dialog->cmdOK()->click();
         };
         QTimer::singleShot(0, closeWhenOpen);
@@ -209,6 +211,8 @@ private slots:
         form.abo_Click();
         QCOMPARE(openings, 2);
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        // Each showing was readied by the window system, to stand above its owner.
+        QCOMPARE(about.windows.preparedDialogs, shown);
     }
 };
 

@@ -80,6 +80,7 @@ void QtWindowSystem::showMessage(const std::u16string& title, const std::u16stri
                            QString::fromStdU16String(text), QMessageBox::Ok, owner);
     // The interface is Chinese whatever the system's language, as on the target.
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    prepareDialog(box.winId());
     box.exec();
 }
 

@@ -10,6 +10,9 @@ class QtWindowSystem : public WindowSystem {
 public:
     void placeTopmost(NativeWindow window, PixelRect outer) override;
     void setOuterHeight(NativeWindow window, int height) override;
+    // Nothing here: Windows keeps an owned window above its owner, topmost or
+    // not; X11WindowSystem asks for more.
+    void prepareDialog(NativeWindow) override {}
     void showMessage(const std::u16string& title, const std::u16string& text) override;
     void endProgram(int exitCode) override;
 

@@ -2,6 +2,8 @@
 
 #include <xcb/xcb.h>
 
+#include <QByteArray>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
@@ -19,8 +21,10 @@ namespace quillo {
 namespace {
 
 // How long the window manager may take to tell its frame before the window is
-// shown without knowing it.
-constexpr std::chrono::milliseconds kExtentsTimeout{500};
+// shown without knowing it. One that answers does so within milliseconds; one
+// that tells it later has the window placed again then, so a long wait would
+// only delay the window.
+constexpr std::chrono::milliseconds kExtentsTimeout{100};
 
 struct FreeReply {
     void operator()(void* reply) const { std::free(reply); }
@@ -140,32 +144,52 @@ int toLogical(int devicePixels, double scale) {
 
 }  // namespace
 
+X11WindowSystem::~X11WindowSystem() {
+    if (watched_ && qApp) qApp->removeNativeEventFilter(this);
+}
+
 void X11WindowSystem::placeTopmost(NativeWindow window, PixelRect outer) {
     QWidget* widget = QWidget::find(static_cast<WId>(window));
     xcb_connection_t* c = connectionOf();
-    // The frame of a window that can be resized has a grip more: the size is
-    // fixed before the window manager is asked.
-    if (widget) widget->setFixedSize(outer.width, outer.height);
-    extents_ =
-        widget && c ? requestFrameExtents(c, static_cast<xcb_window_t>(window)) : std::nullopt;
-    if (!extents_ || !widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
-        extents_.reset();
+    if (!widget || !c) {
         QtWindowSystem::placeTopmost(window, outer);
         return;
     }
-    setMainWindow(window);
-    scale_ = widget->windowHandle() ? widget->windowHandle()->devicePixelRatio() : 1.0;
+    // The frame of a window that can be resized has a grip more: the size is
+    // fixed before the window manager is asked.
+    widget->setFixedSize(outer.width, outer.height);
     outer_ = outer;
-    placeClient(window);
+    scale_ = widget->windowHandle() ? widget->windowHandle()->devicePixelRatio() : 1.0;
+    extents_ = requestFrameExtents(c, static_cast<xcb_window_t>(window));
+    if (extents_ && widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+        setMainWindow(window);
+        placeClient(window);
+    } else {
+        extents_.reset();
+        QtWindowSystem::placeTopmost(window, outer);
+    }
+    watchFrame(window);
 }
 
 void X11WindowSystem::setOuterHeight(NativeWindow window, int height) {
+    outer_.height = height;
     if (!extents_) {
         QtWindowSystem::setOuterHeight(window, height);
         return;
     }
-    outer_.height = height;
     placeClient(window);
+}
+
+void X11WindowSystem::prepareDialog(NativeWindow dialog) {
+    // A window manager that keeps windows in layers need not put a dialog in
+    // the layer of its owner: the dialog of an owner kept on top asks to be
+    // kept on top too, as Windows keeps it.
+    QWidget* widget = QWidget::find(static_cast<WId>(dialog));
+    const QWidget* owner =
+        widget && widget->parentWidget() ? widget->parentWidget()->window() : nullptr;
+    if (owner && owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+        widget->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    }
 }
 
 void X11WindowSystem::placeClient(NativeWindow window) {
@@ -181,6 +205,45 @@ void X11WindowSystem::placeClient(NativeWindow window) {
     widget->setGeometry(logical);
     widget->show();
     placeNatively(c, static_cast<xcb_window_t>(window), client);
+}
+
+// Some window managers (Fluxbox, FVWM) tell their frame only once they have
+// framed the window, and any may frame it anew: the window is placed again
+// whenever the frame it stands in changes. Qt already selects property changes
+// on its windows, and reads the events on a thread of its own, so they are
+// heard here, on the way to Qt.
+void X11WindowSystem::watchFrame(NativeWindow window) {
+    if (!watched_) qApp->installNativeEventFilter(this);
+    watched_ = window;
+    extentsAtom_ = atom(connectionOf(), "_NET_FRAME_EXTENTS");
+    // Told while the window was being shown, the frame was not heard of.
+    frameChanged();
+}
+
+bool X11WindowSystem::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (eventType != QByteArrayLiteral("xcb_generic_event_t")) return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7F) != XCB_PROPERTY_NOTIFY) return false;
+    const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+    if (notify->window == watched_ && notify->atom == extentsAtom_) {
+        // Placed once Qt is done with the event, not in the middle of it.
+        QMetaObject::invokeMethod(
+            qApp, [this] { frameChanged(); }, Qt::QueuedConnection);
+    }
+    return false;
+}
+
+void X11WindowSystem::frameChanged() {
+    xcb_connection_t* c = connectionOf();
+    if (!c || !watched_) return;
+    const auto values =
+        property32(c, static_cast<xcb_window_t>(watched_), extentsAtom_, XCB_ATOM_CARDINAL);
+    const auto extents = frameExtentsFromProperty(values.data(), values.size());
+    // A frame like the one placed for needs nothing; the window manager may
+    // say so again each time it frames the window, and the window moves once.
+    if (!extents || extents == extents_) return;
+    extents_ = extents;
+    placeClient(watched_);
 }
 
 }  // namespace quillo

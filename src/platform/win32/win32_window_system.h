@@ -10,6 +10,8 @@ class Win32WindowSystem : public WindowSystem {
 public:
     void placeTopmost(NativeWindow window, PixelRect outer) override;
     void setOuterHeight(NativeWindow window, int height) override;
+    // Nothing: Windows keeps an owned window above its owner, topmost or not.
+    void prepareDialog(NativeWindow) override {}
     void showMessage(const std::u16string& title, const std::u16string& text) override;
     void endProgram(int exitCode) override;
 };
