@@ -10,17 +10,8 @@ from harness import (MAIN_TITLE, Failure, box_rows, check, check_running, menu_c
                      prepare_run, reveal, start_on, wait_rows, wait_steady, wait_until)
 
 LONG_CONTENT = ("长文本 long text = 0123456789，" * 5000)[:100000]
-
-
-def largest_content():
-    """The largest content an entry holds, 1,048,576 UTF-16 units (with the
-    title left empty), Latin-1 letters and a character beyond the BMP in it."""
-    def units(text):
-        return len(text.encode("utf-16-le")) // 2
-    text = "最长 largest = café 𝄞 0123456789，" * 40000
-    text = text[:len(text) * (1024 * 1024 - 64) // units(text)]
-    return text + "." * (1024 * 1024 - units(text))
-
+# The largest content an entry holds: 1,048,576 characters, with the title empty.
+LARGEST_CONTENT = ("最长 largest = café，" * 60000)[:1024 * 1024]
 
 # Box number, title and content; the rows share one data.txt.
 DRAG_ENTRIES = [
@@ -28,11 +19,10 @@ DRAG_ENTRIES = [
     ("等号", "  a = b == c  =  x "),
     ("长文", LONG_CONTENT),
 ]
-# row: (box number, how data.txt is encoded, entries beyond DRAG_ENTRIES)
-DRAG_CASES = {"chinese": (1, "utf-8", []), "equals-and-spaces": (2, "utf-8", []),
-              "long": (3, "utf-8", []), "chinese-utf-16": (1, "utf-16", []),
-              "chinese-gbk": (1, "gbk", []), "largest": (4, "utf-8", [("", largest_content())])}
-
+# row: (box number, how data.txt is encoded); box 4, only where dragged, holds
+# the largest content.
+DRAG_CASES = {"chinese": (1, "utf-8"), "equals-and-spaces": (2, "utf-8"), "long": (3, "utf-8"),
+              "chinese-utf-16": (1, "utf-16"), "chinese-gbk": (1, "gbk"), "largest": (4, "utf-8")}
 
 # The receiver's window (x, y, width, height) and the point drops aim at.
 RECEIVER_PLACE = (120, 300, 360, 200)
@@ -114,8 +104,8 @@ def check_primary_takes_content_once(s, drops, grab, content):
 
 def case_drag(args, session):
     check(args.receiver, "--receiver is needed for the drag cases")
-    box, encoding, more = DRAG_CASES[args.row]
-    entries = DRAG_ENTRIES + more
+    box, encoding = DRAG_CASES[args.row]
+    entries = DRAG_ENTRIES + [("", LARGEST_CONTENT)] * (box > len(DRAG_ENTRIES))
     title, content = entries[box - 1]
     with session() as s:
         drops, receiver, quillo, window = start_with_receiver(

@@ -1,12 +1,12 @@
-"""GNOME's Wayland session, headless: mutter as the compositor, the program
-through Xwayland (as it asks for on Wayland) and the receivers native on
-Wayland. XTest input reaches X clients only, so the pointer and the keys go
-through mutter's RemoteDesktop D-Bus API, on one connection for the session
-(mutter ends a session whose connection goes).
+"""GNOME's Wayland session, headless: mutter with Xwayland for the program
+(which asks for XWayland on Wayland), receivers native on Wayland. XTest
+reaches X clients only: the pointer and keys go through mutter's
+RemoteDesktop D-Bus API, on one connection (mutter ends a session with it).
 """
 
 import glob
 import os
+import pathlib
 import re
 import signal
 import subprocess
@@ -16,15 +16,15 @@ from harness import MAIN_TITLE, Image, Session, check, wait_until
 
 SCREEN = (1024, 768)
 KEYS = {"ctrl": 29, "a": 30, "s": 31, "shift": 42, "Delete": 111}  # evdev codes
-# Debian's Python, with python3-dbus: a line in ("button 272 1"), "ok" out.
+# Debian's Python, with python3-dbus: "move 5 0", "button 272 1" or "key 29 0"
+# in, "ok" out.
 DRIVER = """
 import dbus, sys
 bus, name = dbus.SessionBus(), "org.gnome.Mutter.RemoteDesktop"
 path = bus.get_object(name, "/org/gnome/Mutter/RemoteDesktop").CreateSession(dbus_interface=name)
 session = dbus.Interface(bus.get_object(name, path), name + ".Session")
 session.Start()
-for line in sys.stdin:
-    call, a, b = line.split()
+for call, a, b in (line.split() for line in sys.stdin):
     if call == "move": session.NotifyPointerMotionRelative(float(a), float(b))
     elif call == "button": session.NotifyPointerButton(int(a), b == "1")
     else: session.NotifyKeyboardKeycode(int(a), b == "1")
@@ -45,7 +45,7 @@ class GnomeWaylandSession(Session):
         # mutter and its bus in a process group of their own, ended as one.
         with open(os.path.join(self.root, "mutter.log"), "wb") as log:
             self.mutter = subprocess.Popen(
-                ["dbus-run-session", "--", "sh", "-c", 'echo "$DBUS_SESSION_BUS_ADDRESS" > bus &&'
+                ["dbus-run-session", "--", "sh", "-c", 'echo "$DBUS_SESSION_BUS_ADDRESS" >bus &&'
                  f' exec mutter --wayland --headless --virtual-monitor {SCREEN[0]}x{SCREEN[1]}'
                  ' --wayland-display wayland-quillo'], cwd=runtime, env=env,
                 stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
@@ -56,12 +56,9 @@ class GnomeWaylandSession(Session):
             with open(os.path.join(self.root, "mutter.log"), "rb") as log:
                 display = re.search(rb"public X11 display (:\d+)", log.read())
             auth = glob.glob(os.path.join(runtime, ".mutter-Xwaylandauth.*"))
-            bus = os.path.join(runtime, "bus")
-            if not (display and auth and os.path.exists(bus)):
-                return None
-            with open(bus) as f:
-                address = f.read().strip()
-            return address and (display[1].decode(), auth[0], address)
+            bus = pathlib.Path(runtime, "bus")
+            address = bus.exists() and bus.read_text().strip()
+            return display and auth and address and (display[1].decode(), auth[0], address)
         self.display, auth, address = wait_until("mutter and Xwayland", started, 30)
         env.update(DISPLAY=self.display, XAUTHORITY=auth, DBUS_SESSION_BUS_ADDRESS=address)
         self.env = env
@@ -71,8 +68,7 @@ class GnomeWaylandSession(Session):
         self.driver = subprocess.Popen(["/usr/bin/python3", "-c", DRIVER], env=env, text=True,
                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         self.processes.append(self.driver)
-        # Motion is not accelerated: this far up and left is 0, 0.
-        for _ in range(10):
+        for _ in range(10):  # motion is not accelerated: this ends at 0, 0
             self._call("move -500 -500")
         self.pointer = (0, 0)
         self.key("shift")  # the first key only gives the seat its keyboard
@@ -90,8 +86,8 @@ class GnomeWaylandSession(Session):
         check(self.driver.stdout.readline() == "ok\n", f"mutter's RemoteDesktop failed: {line}")
 
     def open_app(self, argv, name, title, env):
-        """A program native on Wayland, once its window (whatever its title)
-        is in the middle of the screen, under the pointer there."""
+        """A program native on Wayland, once its window, in the middle of the
+        screen whatever its title, takes the pointer there."""
         env = dict(self.env, **env, GDK_BACKEND="wayland", WAYLAND_DEBUG="1")
         del env["DISPLAY"]
         proc = self.start(argv, self.root, name, env)

@@ -53,7 +53,7 @@ public:
     std::vector<std::string> events;  // "place", "message", "end", in order
 };
 
-// Records each drag instead of running it; the drop target takes `effect`.
+// Records each drag instead of running it; the drop target takes a copy.
 class FakeDragSource : public DragSource {
 public:
     struct Drag {
@@ -64,10 +64,9 @@ public:
 
     int dragText(NativeWindow window, std::u16string_view text, int allowedEffects) override {
         drags.push_back({window, std::u16string(text), allowedEffects});
-        return effect;
+        return kDropEffectCopy;
     }
 
-    int effect = kDropEffectCopy;
     std::vector<Drag> drags;
 };
 
