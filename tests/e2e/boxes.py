@@ -19,8 +19,7 @@ DRAG_ENTRIES = [
     ("等号", "  a = b == c  =  x "),
     ("长文", LONG_CONTENT),
 ]
-# row: (box number, how data.txt is encoded); box 4, only where dragged, holds
-# the largest content.
+# row: (box number, how data.txt is encoded); box 4 holds the largest content
 DRAG_CASES = {"chinese": (1, "utf-8"), "equals-and-spaces": (2, "utf-8"), "long": (3, "utf-8"),
               "chinese-utf-16": (1, "utf-16"), "chinese-gbk": (1, "gbk"), "largest": (4, "utf-8")}
 

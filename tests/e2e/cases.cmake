@@ -4,8 +4,7 @@
 #   fluxbox  under Fluxbox, which tells the frame only once the window shows
 #   jwm      under JWM, which keeps windows in layers
 #   wine     quillo.exe under Wine, on the X server of the test stage
-#   gnome-wayland  GNOME's Wayland session (mutter, headless), the program
-#            through Xwayland and the receivers native on Wayland
+#   gnome-wayland  GNOME's Wayland session (mutter), the program through Xwayland
 # The folder that includes this runs its columns (quillo_e2e_columns) with
 # quillo_e2e_command and quillo_e2e_properties, and names each test
 # <quillo_e2e_prefix>[_<window manager>]_<case>[_<row>]. A window manager is

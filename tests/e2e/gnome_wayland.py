@@ -1,8 +1,6 @@
-"""GNOME's Wayland session, headless: mutter with Xwayland for the program
-(which asks for XWayland on Wayland), receivers native on Wayland. XTest
-reaches X clients only: the pointer and keys go through mutter's
-RemoteDesktop D-Bus API, on one connection (mutter ends a session with it).
-"""
+"""GNOME's Wayland session, headless: mutter, Xwayland for the program, the
+receivers native on Wayland, and the pointer and keys through mutter's
+RemoteDesktop D-Bus API (XTest reaches X clients only)."""
 
 import glob
 import os
@@ -16,8 +14,7 @@ from harness import MAIN_TITLE, Image, Session, check, wait_until
 
 SCREEN = (1024, 768)
 KEYS = {"ctrl": 29, "a": 30, "s": 31, "shift": 42, "Delete": 111}  # evdev codes
-# Debian's Python, with python3-dbus: "move 5 0", "button 272 1" or "key 29 0"
-# in, "ok" out.
+# Debian's Python with python3-dbus, one connection ("move 5 0" in, "ok" out).
 DRIVER = """
 import dbus, sys
 bus, name = dbus.SessionBus(), "org.gnome.Mutter.RemoteDesktop"
@@ -86,8 +83,7 @@ class GnomeWaylandSession(Session):
         check(self.driver.stdout.readline() == "ok\n", f"mutter's RemoteDesktop failed: {line}")
 
     def open_app(self, argv, name, title, env):
-        """A program native on Wayland, once its window, in the middle of the
-        screen whatever its title, takes the pointer there."""
+        """A program native on Wayland, once its window takes the pointer."""
         env = dict(self.env, **env, GDK_BACKEND="wayland", WAYLAND_DEBUG="1")
         del env["DISPLAY"]
         proc = self.start(argv, self.root, name, env)
@@ -119,8 +115,7 @@ class GnomeWaylandSession(Session):
             self._call(f"key {code} {down}")
 
     def screenshot(self):
-        """The program's main window on a black screen: Xwayland has no root
-        window to read."""
+        """The main window on black: Xwayland has no root window to read."""
         width, height = SCREEN
         rgb = bytearray(width * height * 3)
         _, found = self.x("xdotool", "search", "--onlyvisible", "--name", f"^{MAIN_TITLE}$")

@@ -195,8 +195,7 @@ class Session:
         return wait_until(f"a window titled '{title}'", probe, timeout)
 
     def open_app(self, argv, name, title, env):
-        """A program of the case's own, once it shows a window titled title:
-        its process, its window and the window's middle."""
+        """A program started, once its window shows: process, window, middle."""
         proc = self.start(argv, self.root, name, env)
         window = self.wait_window(proc, title)
         x, y, width, height = self.geometry(window)

@@ -131,14 +131,13 @@ class Editor(Receiver):
 
     added = b""  # what the editor adds to a document it saves
 
-    def __init__(self, s, argv, name, title):
-        """Starts argv, whose last word is the file, which is made empty."""
-        self.s = s
-        self.path = argv[-1]
+    def __init__(self, s, argv, title):
+        self.s, self.path = s, os.path.join(s.root, "dropped.txt")
         open(self.path, "wb").close()
-        self.proc, self.window, self.target = start_receiver(s, argv, name, title)
+        self.proc, self.window, self.target = start_receiver(
+            s, argv + [self.path], argv[0], title.format(path=self.path, folder=s.root))
 
-    def saved_once(self, what, wanted):
+    def saved(self, what, wanted):
         def probe():
             self.s.key("ctrl+s")
             with open(self.path, "rb") as f:
@@ -149,27 +148,25 @@ class Editor(Receiver):
     def received(self, number):
         """The bytes the editor saves after drop number."""
         self.s.focus(self.window, self.target)
-        saved = self.saved_once(f"drop {number} to be saved", bool)
+        saved = self.saved(f"drop {number} to be saved", bool)
         self.s.key("ctrl+a")
         self.s.key("Delete")
-        self.saved_once("the emptied document to be saved", lambda saved: not saved)
+        self.saved("the emptied document to be saved", lambda saved: not saved)
         check(saved.endswith(self.added), f"the editor did not add {self.added!r} on saving")
         return saved[:len(saved) - len(self.added)]
 
 
 class Mousepad(Editor):
     def __init__(self, s):
-        path = os.path.join(s.root, "dropped.txt")
-        super().__init__(s, ["mousepad", path], "mousepad", f"{path} - Mousepad")
+        super().__init__(s, ["mousepad"], "{path} - Mousepad")
 
 
 class GnomeTextEditor(Editor):
     added = b"\n"
 
     def __init__(self, s):
-        path = os.path.join(s.root, "dropped.txt")
-        super().__init__(s, ["gnome-text-editor", "--standalone", path], "gnome-text-editor",
-                         f"dropped.txt ({s.root}) - Text Editor")
+        super().__init__(s, ["gnome-text-editor", "--standalone"],
+                         "dropped.txt ({folder}) - Text Editor")
 
 
 # --- the drop target's answer ---------------------------------------------------
