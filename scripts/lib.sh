@@ -7,14 +7,17 @@
 declare -A QUILLO_PACKAGES=(
     # Building on Linux and running every test there: the compiler, Qt and
     # its translations, GoogleTest, the X server and the tools that drive the
-    # program, the window managers and the programs the drags drop into.
+    # program, the window managers, the programs the drags drop into, and
+    # GNOME's Wayland session (mutter with Xwayland, its session bus and
+    # settings, and Debian's Python with D-Bus, which drives its pointer).
     [linux]="cmake ninja-build g++ pkg-config
         qt6-base-dev libqt6test6 libgl-dev qt6-translations-l10n locales
         libgtest-dev googletest
         xvfb xauth xdotool x11-utils xclip libx11-dev libxcb1-dev imagemagick
         openbox fluxbox jwm
         fonts-wqy-microhei clang-format python3
-        chromium mousepad"
+        chromium mousepad gnome-text-editor
+        mutter xwayland dbus-daemon libglib2.0-bin python3-dbus"
     # quillo.exe and its tests, cross-built: MinGW-w64; Debian's source of Qt
     # and the host's Qt tools, from which Qt for Windows is built; Wine, which
     # the toolchain names as the emulator.

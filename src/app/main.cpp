@@ -38,8 +38,9 @@ int main(int argc, char* argv[]) {
 
     quillo::SystemServices services = quillo::makeSystemServices();
     const auto windows = quillo::makeWindowSystem();
-    quillo::Platform platform{*services.codec, *services.files, *services.processes,
-                              *services.registry, *windows};
+    const auto drags = quillo::makeDragSource();
+    quillo::Platform platform{*services.codec,    *services.files, *services.processes,
+                              *services.registry, *windows,        *drags};
 
     quillo::Form1 form(platform);
     quillo::guarded(platform.windows, [&] { form.Form_Load(); });

@@ -418,4 +418,18 @@ std::string toUtf8(std::u16string_view text) {
     return out;
 }
 
+std::string toLatin1(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            ++i;
+        }
+        out.push_back(unit <= 0xFF ? static_cast<char>(unit) : '?');
+    }
+    return out;
+}
+
 }  // namespace quillo

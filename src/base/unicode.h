@@ -59,4 +59,8 @@ bool mayRunRightToLeft(std::u16string_view text);
 // A lone surrogate becomes U+FFFD.
 std::string toUtf8(std::u16string_view text);
 
+// Latin-1, as X11's STRING is: each character it lacks, a pair of surrogates
+// or a lone one included, becomes one '?'.
+std::string toLatin1(std::u16string_view text);
+
 }  // namespace quillo

@@ -3,10 +3,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDrag>
 #include <QFontMetricsF>
 #include <QMenu>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <algorithm>
 #include <climits>
@@ -19,8 +17,6 @@ namespace quillo {
 
 namespace {
 
-constexpr int kEffectCopy = 1;
-constexpr int kEffectMove = 2;
 // Widths of text in pixels bound how far QLineEdit may have scrolled a box's
 // text. Each is capped at kMaxWidth, far wider than any line QLineEdit can lay
 // out (it keeps its own offsets in an int), so the sum of two stays an int.
@@ -48,18 +44,10 @@ bool isModifierOnly(int key) {
            key == Qt::Key_Alt || key == Qt::Key_AltGr;
 }
 
-// The drop actions a drag offers for the allowed-effects word.
-Qt::DropActions dropActionsFor(int allowedEffects) {
-    Qt::DropActions actions;
-    if (allowedEffects & kEffectCopy) actions |= Qt::CopyAction;
-    if (allowedEffects & kEffectMove) actions |= Qt::MoveAction;
-    return actions;
-}
-
 }  // namespace
 
-EntryBox::EntryBox(int index, QWidget* parent, const QString& text)
-    : QLineEdit(text, parent), index_(index) {
+EntryBox::EntryBox(int index, DragSource& drags, QWidget* parent, const QString& text)
+    : QLineEdit(text, parent), index_(index), drags_(drags) {
     setMouseTracking(true);
     setAcceptDrops(false);
     setDragEnabled(false);
@@ -153,15 +141,19 @@ void EntryBox::reveal(QStringView content) {
     setSelection(length, -length);
 }
 
-QString EntryBox::selectedContent() const {
-    if (!holdsBeginning_) return selectedText();
+QStringView EntryBox::selectedIn(const QString& shown) const {
     const qsizetype start = selectionStart();
     if (start < 0) return {};
+    qsizetype end = selectionEnd();
+    if (!holdsBeginning_) return QStringView(shown).sliced(start, end - start);
     // The end of the beginning can be selected only with all of it, which
     // stands for all of the content: any other selection lies in sight.
-    qsizetype end = selectionEnd();
-    if (end == text().size()) end = content_.size();
-    return content_.sliced(start, end - start).toString();
+    if (end == shown.size()) end = content_.size();
+    return content_.sliced(start, end - start);
+}
+
+QString EntryBox::selectedContent() const {
+    return selectedIn(text()).toString();
 }
 
 void EntryBox::holdWholeContent() {
@@ -187,7 +179,7 @@ void EntryBox::copyContent(QClipboard::Mode mode) const {
 }
 
 EntryBox* EntryBox::createFrom(const EntryBox& templateBox, int index, const QString& text) {
-    auto* box = new EntryBox(index, templateBox.parentWidget());
+    auto* box = new EntryBox(index, templateBox.drags_, templateBox.parentWidget());
     box->setGeometry(templateBox.geometry());
     box->setPalette(templateBox.palette());
     // A font the template takes from the window, a new box takes from there too.
@@ -201,23 +193,16 @@ EntryBox* EntryBox::createFrom(const EntryBox& templateBox, int index, const QSt
     return box;
 }
 
-EntryBox::DragOffer EntryBox::dragOffer() {
-    int allowedEffects = kEffectCopy | kEffectMove;
+int EntryBox::startDrag() {
+    int allowedEffects = kDropEffectCopy | kDropEffectMove;
     emit OLEStartDrag(index_, allowedEffects);
-    return {selectedContent(), dropActionsFor(allowedEffects)};
-}
-
-Qt::DropAction EntryBox::startDrag() {
-    const DragOffer offer = dragOffer();
-    if (!offer.actions) return Qt::IgnoreAction;
-
-    auto* data = new QMimeData;
-    data->setText(offer.text);
-    // On the heap, and left to Qt to delete: under X11 exec() returns at the
-    // drop, and a target in another process fetches the text only after that.
-    auto* drag = new QDrag(this);
-    drag->setMimeData(data);
-    return drag->exec(offer.actions, Qt::CopyAction);
+    // A view, not a copy: the drag source copies what it keeps.
+    const QString shown = text();
+    const QStringView selected = selectedIn(shown);
+    return drags_.dragText(window()->winId(),
+                           {reinterpret_cast<const char16_t*>(selected.utf16()),
+                            static_cast<std::size_t>(selected.size())},
+                           allowedEffects);
 }
 
 void EntryBox::mousePressEvent(QMouseEvent* event) {

@@ -5,10 +5,13 @@
 #include <QPoint>
 #include <QStringView>
 
+#include "platform/drag_source.h"
+
 namespace quillo {
 
 // One element of the form's Text1 control array: a single-line box that reports
-// every mouse movement over it and starts the drag of its selected text itself.
+// every mouse movement over it and starts the drag of its selected text itself,
+// through the platform's drag source.
 //
 // A revealed content may be a million characters long, and QLineEdit lays out
 // all of its text whenever the text changes and again when it paints. So the
@@ -21,7 +24,7 @@ class EntryBox : public QLineEdit {
     Q_OBJECT
 
 public:
-    EntryBox(int index, QWidget* parent, const QString& text = {});
+    EntryBox(int index, DragSource& drags, QWidget* parent, const QString& text = {});
 
     // A new element of the array showing `text`, with the template's size,
     // left edge, colours and settings (but not its hidden state). A box holds
@@ -39,16 +42,9 @@ public:
     // The selected part of what the box shows, whole.
     QString selectedContent() const;
 
-    struct DragOffer {
-        QString text;
-        Qt::DropActions actions;
-    };
-    // What a drag started now would carry and allow.
-    DragOffer dragOffer();
-
     // Starts the drag of the selected text, as a press and move would.
-    // Returns the action the drop target took.
-    Qt::DropAction startDrag();
+    // Returns the drop effect the target took.
+    int startDrag();
 
 signals:
     // The pointer moved over the box, with or without a button held.
@@ -76,6 +72,9 @@ private:
     // Puts the whole selected content into the clipboard or, where there is
     // one, the primary selection; nothing when nothing is selected.
     void copyContent(QClipboard::Mode mode) const;
+    // The selected part of what the box shows, whole, within `shown` (its
+    // text) or the content it stands for.
+    QStringView selectedIn(const QString& shown) const;
     void allowLongText();
     // Selects from start to end with the cursor at either; with start -1,
     // selects nothing and puts the cursor there.
@@ -86,6 +85,7 @@ private:
     QString beginningWiderThan(QStringView content, int width, int& textWidth);
 
     int index_;
+    DragSource& drags_;
     bool leftPressed_ = false;
     QPoint pressPos_;
 

@@ -43,7 +43,7 @@ Form1::Form1(Platform& platform, std::filesystem::path dataFile)
     auto* client = new QWidget(this);
     setCentralWidget(client);
 
-    auto* templateBox = new EntryBox(0, client);
+    auto* templateBox = new EntryBox(0, platform_.drags, client);
     templateBox->hide();
     // Each box's own: Windows' style draws a text box's background in the
     // theme's colour unless the box itself sets one.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/drag_source.h"
 #include "platform/file_system.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
@@ -15,6 +16,7 @@ struct Platform {
     Processes& processes;
     Registry& registry;
     WindowSystem& windows;
+    DragSource& drags;
 };
 
 }  // namespace quillo

@@ -10,6 +10,8 @@ from harness import (MAIN_TITLE, Failure, box_rows, check, check_running, menu_c
                      prepare_run, reveal, start_on, wait_rows, wait_steady, wait_until)
 
 LONG_CONTENT = ("长文本 long text = 0123456789，" * 5000)[:100000]
+# The largest content an entry holds: 1,048,576 characters, with the title empty.
+LARGEST_CONTENT = ("最长 largest = café，" * 60000)[:1024 * 1024]
 
 # Box number, title and content; the rows share one data.txt.
 DRAG_ENTRIES = [
@@ -17,9 +19,9 @@ DRAG_ENTRIES = [
     ("等号", "  a = b == c  =  x "),
     ("长文", LONG_CONTENT),
 ]
-# row: (box number, how data.txt is encoded)
+# row: (box number, how data.txt is encoded); box 4 holds the largest content
 DRAG_CASES = {"chinese": (1, "utf-8"), "equals-and-spaces": (2, "utf-8"), "long": (3, "utf-8"),
-              "chinese-utf-16": (1, "utf-16"), "chinese-gbk": (1, "gbk")}
+              "chinese-utf-16": (1, "utf-16"), "chinese-gbk": (1, "gbk"), "largest": (4, "utf-8")}
 
 # The receiver's window (x, y, width, height) and the point drops aim at.
 RECEIVER_PLACE = (120, 300, 360, 200)
@@ -102,12 +104,13 @@ def check_primary_takes_content_once(s, drops, grab, content):
 def case_drag(args, session):
     check(args.receiver, "--receiver is needed for the drag cases")
     box, encoding = DRAG_CASES[args.row]
-    title, content = DRAG_ENTRIES[box - 1]
+    entries = DRAG_ENTRIES + [("", LARGEST_CONTENT)] * (box > len(DRAG_ENTRIES))
+    title, content = entries[box - 1]
     with session() as s:
         drops, receiver, quillo, window = start_with_receiver(
-            s, [f"{t}={c}" for t, c in DRAG_ENTRIES], encoding)
-        image, rows = wait_rows(s, window, lambda n: n == len(DRAG_ENTRIES),
-                                f"{len(DRAG_ENTRIES)} boxes in view")
+            s, [f"{t}={c}" for t, c in entries], encoding)
+        image, rows = wait_rows(s, window, lambda n: n == len(entries),
+                                f"{len(entries)} boxes in view")
         # Hovering shows the content; what the box shows then is what it must
         # still show after its text has been dragged out.
         box_area, grab, shown = reveal(s, window, image, rows[box - 1])
@@ -144,6 +147,7 @@ DROP_INTO_ENTRIES = DRAG_ENTRIES[:2] + [
 DROP_INTO_CASES = {
     "chromium": lambda s: receivers.Chromium(s, RECEIVER_PLACE),
     "mousepad": receivers.Mousepad,
+    "gnome-text-editor": receivers.GnomeTextEditor,
 }
 
 

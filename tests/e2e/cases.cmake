@@ -4,6 +4,7 @@
 #   fluxbox  under Fluxbox, which tells the frame only once the window shows
 #   jwm      under JWM, which keeps windows in layers
 #   wine     quillo.exe under Wine, on the X server of the test stage
+#   gnome-wayland  GNOME's Wayland session (mutter), the program through Xwayland
 # The folder that includes this runs its columns (quillo_e2e_columns) with
 # quillo_e2e_command and quillo_e2e_properties, and names each test
 # <quillo_e2e_prefix>[_<window manager>]_<case>[_<row>]. A window manager is
@@ -47,8 +48,10 @@ quillo_e2e_test(drag equals-and-spaces         IN bare wine)
 quillo_e2e_test(drag long                      IN bare wine)
 quillo_e2e_test(drag chinese-utf-16            IN bare)
 quillo_e2e_test(drag chinese-gbk               IN bare wine)
+quillo_e2e_test(drag largest                   IN bare)
 quillo_e2e_test(drop-into chromium             IN bare)
-quillo_e2e_test(drop-into mousepad             IN bare)
+quillo_e2e_test(drop-into mousepad             IN bare gnome-wayland)
+quillo_e2e_test(drop-into gnome-text-editor    IN bare)
 quillo_e2e_test(scroll-pages                   IN bare wine)
 quillo_e2e_test(scroll-reversed                IN bare wine)
 quillo_e2e_test(menu-exit                      IN bare wine)

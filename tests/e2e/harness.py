@@ -8,6 +8,7 @@ import contextlib
 import ctypes
 import hashlib
 import os
+import re
 import select
 import shutil
 import signal
@@ -178,7 +179,10 @@ class Session:
 
     def visible_windows(self, proc, title=None):
         argv = ["xdotool", "search", "--all", "--onlyvisible", "--pid", str(proc.pid)]
-        argv += ["--name", f"^{title}$"] if title else ["--name", ""]
+        # xdotool takes a regular expression: the title's own characters match
+        # only themselves.
+        argv += ["--name", "^" + re.sub(r"([][.()*+?{}|^$\\])", r"\\\1", title) + "$"] \
+            if title else ["--name", ""]
         _, out = self.x(*argv)
         return [int(line) for line in out.split()]
 
@@ -189,6 +193,13 @@ class Session:
             found = self.visible_windows(proc, title)
             return found[0] if found else None
         return wait_until(f"a window titled '{title}'", probe, timeout)
+
+    def open_app(self, argv, name, title, env):
+        """A program started, once its window shows: process, window, middle."""
+        proc = self.start(argv, self.root, name, env)
+        window = self.wait_window(proc, title)
+        x, y, width, height = self.geometry(window)
+        return proc, window, (x + width // 2, y + height // 2)
 
     def geometry(self, window):
         code, out = self.x("xwininfo", "-id", str(window))
@@ -210,8 +221,9 @@ class Session:
         """The width and height inside the window's frame."""
         return self.geometry(window)[2:]
 
-    def focus(self, window):
-        """Gives window the keyboard focus and waits until it has it."""
+    def focus(self, window, point=None):
+        """Gives window (whose middle is at point) the keyboard focus and
+        waits until it has it."""
         self.xdo("windowfocus", str(window))
         wait_until("the keyboard focus", lambda: self.x("xdotool", "getwindowfocus")[1].strip()
                    == str(window), 10)
@@ -256,10 +268,19 @@ class Session:
         self.xdo("mousemove", str(round(x)), str(round(y)))
         time.sleep(pause)
 
+    def press(self, down):
+        """The left button down, or up again."""
+        self.xdo("mousedown" if down else "mouseup", "1")
+
     def click(self, x, y):
         self.move(x, y, pause=0.1)
-        self.xdo("click", "1")
+        self.press(True)
+        self.press(False)
         time.sleep(0.1)
+
+    def key(self, keys):
+        """Presses keys as xdotool names them (ctrl+s)."""
+        self.xdo("key", keys)
 
     def drag(self, start, end, arrived, steps=10):
         """Presses at start, moves to end and lets go once arrived() says the
@@ -268,7 +289,7 @@ class Session:
         that would drop nothing. The pointer nudges meanwhile, since a drag
         hears of the pointer only when it moves."""
         self.move(*start)
-        self.xdo("mousedown", "1")
+        self.press(True)
         time.sleep(0.05)
         for i in range(1, steps + 1):
             self.move(start[0] + (end[0] - start[0]) * i / steps,
@@ -281,7 +302,7 @@ class Session:
             self.move(end[0] + nudge, end[1])
             return arrived()
         wait_until("the drag to reach its target", probe, 30)
-        self.xdo("mouseup", "1")
+        self.press(False)
         time.sleep(0.05)
 
 

@@ -30,7 +30,7 @@ import menus
 import startup
 import wine
 from harness import Failure, Session
-from window_managers import WINDOW_MANAGERS, ManagedSession
+from window_managers import DESKTOPS, WINDOW_MANAGERS, ManagedSession
 
 # case: (what runs it, its rows or None)
 CASES = {
@@ -60,9 +60,9 @@ def main():
                              "DISPLAY and in the prefix in WINEPREFIX")
     parser.add_argument("--probe", help="window_probe.exe, with --wine")
     parser.add_argument("--fake-tool", help="a stand-in system information tool, with --wine")
-    parser.add_argument("--window-manager", choices=sorted(WINDOW_MANAGERS),
+    parser.add_argument("--window-manager", choices=sorted([*WINDOW_MANAGERS, *DESKTOPS]),
                         help="a window manager to start on the Xvfb, so that windows have "
-                             "frames and a stacking order")
+                             "frames and a stacking order, or a desktop to run in")
     parser.add_argument("--planted", help="the DLLs to plant beside quillo.exe, with --wine")
     parser.add_argument("case", choices=sorted(CASES))
     parser.add_argument("row", nargs="?")
@@ -70,8 +70,9 @@ def main():
     run, rows = CASES[args.case]
     if rows is not None and args.row not in rows:
         parser.error(f"{args.case} needs one of: {', '.join(rows)}")
+    desktop = DESKTOPS.get(args.window_manager)
     for tool in ("wine" if args.wine else "Xvfb", "xdotool", "xwininfo", "xprop", "xclip",
-                 "import", args.window_manager or "xprop"):
+                 "import", desktop.window_manager if desktop else args.window_manager or "xprop"):
         if not shutil.which(tool):
             print(f"FAIL: {tool} is not installed (scripts/lib.sh installs it)", file=sys.stderr)
             return 1
@@ -84,10 +85,10 @@ def main():
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(128 + signal.SIGTERM))
     started = time.monotonic()
     try:
-        # Where the case runs: under Wine on the stage's X server, or on an
-        # Xvfb of its own, bare or under a window manager.
-        kind = wine.WineSession if args.wine else \
-            ManagedSession if args.window_manager else Session
+        # Where the case runs: under Wine on the stage's X server, in a
+        # desktop, or on an Xvfb of its own, bare or under a window manager.
+        kind = wine.WineSession if args.wine else desktop or \
+            (ManagedSession if args.window_manager else Session)
         run(args, functools.partial(kind, args))
     except Failure as failure:
         print(f"FAIL: {args.case} {args.row or ''}: {failure}", file=sys.stderr)

@@ -1,8 +1,8 @@
 """Programs that users drop into, as receivers of the end-to-end drags:
-Chromium showing a page with a text area, and Mousepad, a GTK 3 editor.
-Each tells what it received the way it would tell its user: the page sends
-its text area's value to a server of the test's own on 127.0.0.1, and the
-editor saves its document.
+Chromium showing a page with a text area, Mousepad (GTK 3) and GNOME Text
+Editor (GTK 4). Each tells what it received the way it would tell its user:
+the page sends its text area's value to a server of the test's own on
+127.0.0.1, and an editor saves its document.
 """
 
 import ctypes
@@ -17,12 +17,12 @@ RECEIVE_TIMEOUT = 20.0
 
 
 def private_env(s, name):
-    """Keeps a receiver's settings and caches in the case's own folder, and
-    gives it no session bus: GLib would otherwise start one (dbus-launch)
+    """Keeps a receiver's home, settings and caches in the case's own folder,
+    and gives it no session bus: GLib would otherwise start one (dbus-launch)
     that outlives the case."""
     home = os.path.join(s.root, name + "-home")
     env = {"DBUS_SESSION_BUS_ADDRESS": "disabled:", "GSETTINGS_BACKEND": "memory",
-           "NO_AT_BRIDGE": "1"}
+           "NO_AT_BRIDGE": "1", "HOME": home}
     for variable, folder in (("XDG_CONFIG_HOME", "config"), ("XDG_CACHE_HOME", "cache"),
                              ("XDG_DATA_HOME", "data")):
         env[variable] = os.path.join(home, folder)
@@ -32,10 +32,7 @@ def private_env(s, name):
 
 def start_receiver(s, argv, name, title):
     check(shutil.which(argv[0]), f"{argv[0]} is not installed (scripts/lib.sh installs it)")
-    proc = s.start(argv, s.root, name, private_env(s, name))
-    window = s.wait_window(proc, title)
-    x, y, width, height = s.geometry(window)
-    return proc, window, (x + width // 2, y + height // 2)
+    return s.open_app(argv, name, title, private_env(s, name))
 
 
 class Receiver:
@@ -128,40 +125,48 @@ class Chromium(Receiver):
         self.server.server_close()
 
 
-class Mousepad(Receiver):
-    """Mousepad on an empty file; each drop is saved and read back from the
-    file, then the document is emptied and saved again."""
+class Editor(Receiver):
+    """A text editor on an empty file. Each drop is saved (Ctrl+S, until the
+    file holds it) and read back, then the document is emptied and saved."""
 
-    def __init__(self, s):
-        self.s = s
-        self.path = os.path.join(s.root, "dropped.txt")
+    added = b""  # what the editor adds to a document it saves
+
+    def __init__(self, s, argv, title):
+        self.s, self.path = s, os.path.join(s.root, "dropped.txt")
         open(self.path, "wb").close()
-        self.name = f"{self.path} - Mousepad"
-        self.proc, self.window, self.target = start_receiver(s, ["mousepad", self.path],
-                                                             "mousepad", self.name)
+        self.proc, self.window, self.target = start_receiver(
+            s, argv + [self.path], argv[0], title.format(path=self.path, folder=s.root))
 
-    def title(self):
-        """The window's title, which starts with "*" while there are changes
-        to save."""
-        return self.s.x("xdotool", "getwindowname", str(self.window))[1].strip()
-
-    def saved(self):
-        with open(self.path, "rb") as f:
-            return f.read()
+    def saved(self, what, wanted):
+        def probe():
+            self.s.key("ctrl+s")
+            with open(self.path, "rb") as f:
+                saved = f.read()
+            return (saved,) if wanted(saved) else None
+        return wait_until(what, probe, RECEIVE_TIMEOUT)[0]
 
     def received(self, number):
-        """The bytes Mousepad saves after drop number."""
-        wait_until(f"drop {number} into Mousepad's document",
-                   lambda: self.title() == "*" + self.name, RECEIVE_TIMEOUT)
-        self.s.focus(self.window)
-        self.s.xdo("key", "ctrl+s")
-        wait_until(f"Mousepad to save drop {number}", lambda: self.title() == self.name,
-                   RECEIVE_TIMEOUT)
-        saved = self.saved()
-        self.s.xdo("key", "ctrl+a", "Delete", "ctrl+s")
-        wait_until("Mousepad to save the emptied document",
-                   lambda: self.title() == self.name and not self.saved(), RECEIVE_TIMEOUT)
-        return saved
+        """The bytes the editor saves after drop number."""
+        self.s.focus(self.window, self.target)
+        saved = self.saved(f"drop {number} to be saved", bool)
+        self.s.key("ctrl+a")
+        self.s.key("Delete")
+        self.saved("the emptied document to be saved", lambda saved: not saved)
+        check(saved.endswith(self.added), f"the editor did not add {self.added!r} on saving")
+        return saved[:len(saved) - len(self.added)]
+
+
+class Mousepad(Editor):
+    def __init__(self, s):
+        super().__init__(s, ["mousepad"], "{path} - Mousepad")
+
+
+class GnomeTextEditor(Editor):
+    added = b"\n"
+
+    def __init__(self, s):
+        super().__init__(s, ["gnome-text-editor", "--standalone"],
+                         "dropped.txt ({folder}) - Text Editor")
 
 
 # --- the drop target's answer ---------------------------------------------------
@@ -231,6 +236,7 @@ class XdndWatch:
 
     def __init__(self, s):
         self.display = s.display.encode()
+        self.xauthority = s.env.get("XAUTHORITY")
         self.count = 0
 
     def accepted(self):
@@ -238,7 +244,10 @@ class XdndWatch:
 
     def __enter__(self):
         self.x11, self.xtst = _xlibs()
-        # XRecord hands its data to a second connection, which blocks.
+        # XRecord hands its data to a second connection, which blocks. Xlib
+        # reads the server's cookie, where it wants one, from the environment.
+        if self.xauthority:
+            os.environ["XAUTHORITY"] = self.xauthority
         self.control = self.x11.XOpenDisplay(self.display)
         self.data = self.x11.XOpenDisplay(self.display)
         if not self.control or not self.data:

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/run_error.h"
+#include "platform/drag_source.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "platform/processes.h"
@@ -50,6 +51,23 @@ public:
     std::vector<Message> messages;
     std::vector<int> exitCodes;
     std::vector<std::string> events;  // "place", "message", "end", in order
+};
+
+// Records each drag instead of running it; the drop target takes a copy.
+class FakeDragSource : public DragSource {
+public:
+    struct Drag {
+        NativeWindow window;
+        std::u16string text;
+        int allowedEffects;
+    };
+
+    int dragText(NativeWindow window, std::u16string_view text, int allowedEffects) override {
+        drags.push_back({window, std::u16string(text), allowedEffects});
+        return kDropEffectCopy;
+    }
+
+    std::vector<Drag> drags;
 };
 
 // Records what it is asked to start; fails it when told to.
@@ -186,7 +204,8 @@ struct FakePlatform {
     FakeProcesses processes;
     FakeRegistry registry;
     FakeWindowSystem windows;
-    Platform platform{*codec, files, processes, registry, windows};
+    FakeDragSource drags;
+    Platform platform{*codec, files, processes, registry, windows, drags};
 };
 
 }  // namespace quillo::fakes

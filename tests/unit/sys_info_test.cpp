@@ -250,7 +250,7 @@ TEST(StartSysInfo, AnyErrorIsTrappedAndTheKeyStillClosed) {
     fakes::FakePlatform fake;
     ThrowingRegistry registry;
     registry.set(kPathKey, "PATH", kRegSz, "x");
-    Platform platform{*fake.codec, fake.files, fake.processes, registry, fake.windows};
+    Platform platform{*fake.codec, fake.files, fake.processes, registry, fake.windows, fake.drags};
 
     EXPECT_NO_THROW(StartSysInfo(platform));
 

@@ -87,5 +87,22 @@ TEST(MayRunRightToLeft, FindsEveryCharacterThatBidiLayoutMayMove) {
     }
 }
 
+TEST(ToLatin1, GivesOneQuestionMarkForEachCharacterLatin1Lacks) {
+    const struct {
+        std::u16string text;
+        std::string expected;
+    } cases[] = {
+        {u"", ""},
+        {u"a = b\n\t", "a = b\n\t"},
+        {u"café ÿ", "caf\xE9 \xFF"},
+        {u"王晓明，27 号", "????27 ?"},
+        {u"\U0001D11E x", "? x"},         // beyond the BMP: one character
+        {{0xDD1E, u'x', 0xD834}, "?x?"},  // lone surrogates
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(toLatin1(c.text), c.expected) << toUtf8(c.text);
+    }
+}
+
 }  // namespace
 }  // namespace quillo

@@ -94,7 +94,8 @@ protected:
     Win32Processes processes_;
     RecordingRegistry registry_;
     fakes::FakeWindowSystem windows_;
-    Platform platform_{codec_, files_, processes_, registry_, windows_};
+    fakes::FakeDragSource drags_;
+    Platform platform_{codec_, files_, processes_, registry_, windows_, drags_};
     std::filesystem::path record_;
 };
 

@@ -1,0 +1,39 @@
+#include "platform/qt/qt_drag_source.h"
+
+#include <QDrag>
+#include <QMimeData>
+#include <QString>
+#include <QWidget>
+
+namespace quillo {
+
+int QtDragSource::dragText(NativeWindow window, std::u16string_view text, int allowedEffects) {
+    auto* data = new QMimeData;
+    data->setText(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+    return exec(window, data, allowedEffects);
+}
+
+int QtDragSource::exec(NativeWindow window, QMimeData* data, int allowedEffects) {
+    Qt::DropActions actions;
+    if (allowedEffects & kDropEffectCopy) actions |= Qt::CopyAction;
+    if (allowedEffects & kDropEffectMove) actions |= Qt::MoveAction;
+    QWidget* source = QWidget::find(static_cast<WId>(window));
+    if (!source || !actions) {
+        delete data;
+        return kDropEffectNone;
+    }
+    // On the heap, and left to Qt to delete: under X11 exec() returns at the
+    // drop, and a target in another process fetches the text only after that.
+    auto* drag = new QDrag(source);
+    drag->setMimeData(data);
+    switch (drag->exec(actions, Qt::CopyAction)) {
+        case Qt::CopyAction:
+            return kDropEffectCopy;
+        case Qt::MoveAction:
+            return kDropEffectMove;
+        default:
+            return kDropEffectNone;
+    }
+}
+
+}  // namespace quillo
