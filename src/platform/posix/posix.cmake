@@ -13,5 +13,6 @@ set(quillo_window_system_sources
     ${CMAKE_CURRENT_LIST_DIR}/../qt/make_window_system.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../qt/x11_drag_source.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../qt/x11_window_system.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../qt/xcb_connection.cpp
 )
 set(quillo_window_system_packages xcb)

@@ -13,39 +13,24 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "base/unicode.h"
+#include "platform/qt/xcb_connection.h"
 
 namespace quillo {
 namespace {
+
+using xcb::atom;
+using xcb::connectionOf;
+using xcb::ReplyPtr;
 
 // As long as Qt keeps a drop to answer the target it dropped on.
 constexpr std::chrono::minutes kAnsweredAfterDrop{10};
 
 constexpr char kTextPlainUtf8[] = "text/plain;charset=utf-8";
-
-struct FreeReply {
-    void operator()(void* reply) const { std::free(reply); }
-};
-template <typename Reply>
-using ReplyPtr = std::unique_ptr<Reply, FreeReply>;
-
-xcb_connection_t* connectionOf() {
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t atom(xcb_connection_t* c, const char* name) {
-    const auto length = static_cast<std::uint16_t>(std::strlen(name));
-    const ReplyPtr<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, length, name), nullptr));
-    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
 
 // The text, offered by the MIME name of UTF-8 text as well, which newer
 // programs ask for. Its bytes are made only if Qt itself is asked for them: a

@@ -11,38 +11,24 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <thread>
 #include <vector>
 
+#include "platform/qt/xcb_connection.h"
+
 namespace quillo {
 namespace {
+
+using xcb::atom;
+using xcb::connectionOf;
+using xcb::ReplyPtr;
 
 // How long the window manager may take to tell its frame before the window is
 // shown without knowing it. One that answers does so within milliseconds; one
 // that tells it later has the window placed again then, so a long wait would
 // only delay the window.
 constexpr std::chrono::milliseconds kExtentsTimeout{100};
-
-struct FreeReply {
-    void operator()(void* reply) const { std::free(reply); }
-};
-template <typename Reply>
-using ReplyPtr = std::unique_ptr<Reply, FreeReply>;
-
-xcb_connection_t* connectionOf() {
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t atom(xcb_connection_t* c, const char* name) {
-    const auto length = static_cast<std::uint16_t>(std::strlen(name));
-    const ReplyPtr<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, length, name), nullptr));
-    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
 
 // The values of a property of 32-bit items, empty when it is missing or of
 // another type.

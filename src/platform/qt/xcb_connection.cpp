@@ -1,0 +1,21 @@
+#include "platform/qt/xcb_connection.h"
+
+#include <QGuiApplication>
+#include <cstdint>
+#include <cstring>
+
+namespace quillo::xcb {
+
+xcb_connection_t* connectionOf() {
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+    const auto length = static_cast<std::uint16_t>(std::strlen(name));
+    const ReplyPtr<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, length, name), nullptr));
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+}  // namespace quillo::xcb
