@@ -127,6 +127,12 @@ TEST_F(GetKeyValueTest, NamesReachTheRegistryInTheAnsiCodePage) {
 
 struct Launch : fakes::FakePlatform {
     void run() { StartSysInfo(platform); }
+    // Location 2 as Windows sets it, with the program in it or without.
+    void setToolDir(bool withProgram) {
+        registry.set(kDirKey, "MSINFO", kRegSz,
+                     "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo");
+        if (withProgram) files.normalFiles.insert(kToolDir + u"\\MSINFO32.EXE");
+    }
 };
 
 TEST(StartSysInfo, TriesBothLocationsInOrder) {
@@ -146,19 +152,12 @@ TEST(StartSysInfo, TriesBothLocationsInOrder) {
          {},
          {kPathKey}},
         {"location 2 with the file is started by its full name",
-         [](Launch& l) {
-             l.registry.set(kDirKey, "MSINFO", kRegSz,
-                            "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo");
-             l.files.normalFiles.insert(kToolDir + u"\\MSINFO32.EXE");
-         },
+         [](Launch& l) { l.setToolDir(true); },
          {fromDir},
          {fromDir},
          {kPathKey, kDirKey}},
         {"location 2 without the file",
-         [](Launch& l) {
-             l.registry.set(kDirKey, "MSINFO", kRegSz,
-                            "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo");
-         },
+         [](Launch& l) { l.setToolDir(false); },
          {},
          {fromDir},
          {kPathKey, kDirKey}},
@@ -166,9 +165,7 @@ TEST(StartSysInfo, TriesBothLocationsInOrder) {
         {"location 1 key without its value falls back to location 2",
          [](Launch& l) {
              l.registry.set(kPathKey, "Other", kRegSz, "C:\\elsewhere.exe");
-             l.registry.set(kDirKey, "MSINFO", kRegSz,
-                            "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo");
-             l.files.normalFiles.insert(kToolDir + u"\\MSINFO32.EXE");
+             l.setToolDir(true);
          },
          {fromDir},
          {fromDir},
@@ -177,9 +174,7 @@ TEST(StartSysInfo, TriesBothLocationsInOrder) {
          [](Launch& l) {
              l.registry.set(kPathKey, "PATH", kRegExpandSz,
                             std::string("%ProgramFiles%\\msinfo32.exe\0", 28));
-             l.registry.set(kDirKey, "MSINFO", kRegSz,
-                            "C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo");
-             l.files.normalFiles.insert(kToolDir + u"\\MSINFO32.EXE");
+             l.setToolDir(true);
          },
          {fromDir},
          {fromDir},
