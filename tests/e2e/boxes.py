@@ -169,9 +169,10 @@ def case_drop_into(args, session):
             left = s.geometry(window)[0]
             for number, ((title, content), (top, bottom)) in enumerate(
                     zip(DROP_INTO_ENTRIES, rows), 1):
-                accepted = watch.accepted()
+                accepted, begun = watch.accepted(), watch.started()
                 s.drag((left + 40, (top + bottom) // 2), receiver.target,
-                       lambda: watch.accepted() > accepted)
+                       lambda: watch.accepted() > accepted,
+                       started=lambda: watch.started() > begun)
                 received, expected = receiver.received(number), content.encode()
                 check(received == expected, f"{args.row} received {title} as "
                       + first_difference(received, expected))

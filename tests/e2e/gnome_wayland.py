@@ -16,8 +16,10 @@ SCREEN = (1024, 768)
 KEYS = {"ctrl": 29, "a": 30, "s": 31, "shift": 42, "Delete": 111}  # evdev codes
 # Debian's Python with python3-dbus, one connection ("move 5 0" in, "ok" out).
 DRIVER = """
-import dbus, sys
+import dbus, sys, time
 bus, name = dbus.SessionBus(), "org.gnome.Mutter.RemoteDesktop"
+deadline = time.monotonic() + 30  # mutter takes its name after Xwayland is up
+while not bus.name_has_owner(name) and time.monotonic() < deadline: time.sleep(0.05)
 path = bus.get_object(name, "/org/gnome/Mutter/RemoteDesktop").CreateSession(dbus_interface=name)
 session = dbus.Interface(bus.get_object(name, path), name + ".Session")
 session.Start()

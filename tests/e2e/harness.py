@@ -282,15 +282,26 @@ class Session:
         """Presses keys as xdotool names them (ctrl+s)."""
         self.xdo("key", keys)
 
-    def drag(self, start, end, arrived, steps=10):
+    def drag(self, start, end, arrived, steps=10, started=None):
         """Presses at start, moves to end and lets go once arrived() says the
         drag has reached its target: under load the program may start the
         drag after the pointer is already there, and a button let go before
         that would drop nothing. The pointer nudges meanwhile, since a drag
-        hears of the pointer only when it moves."""
+        hears of the pointer only when it moves. With started(), the pointer
+        first stays beside start until the drag has begun: under XWayland a
+        drag that begins over a window native on Wayland goes nowhere."""
         self.move(*start)
         self.press(True)
         time.sleep(0.05)
+        if started:
+            nudge = 0
+
+            def begun():
+                nonlocal nudge
+                nudge = 1 - nudge
+                self.move(start[0] + 15 + nudge, start[1])
+                return started()
+            wait_until("the drag to begin", begun, 30)
         for i in range(1, steps + 1):
             self.move(start[0] + (end[0] - start[0]) * i / steps,
                       start[1] + (end[1] - start[1]) * i / steps)

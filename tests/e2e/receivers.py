@@ -204,7 +204,10 @@ class _InterceptData(ctypes.Structure):
 _InterceptProc = ctypes.CFUNCTYPE(None, ctypes.c_void_p, ctypes.POINTER(_InterceptData))
 _CLIENT_MESSAGE = 33
 _RECORD_ALL_CLIENTS = 3
+_SET_SELECTION_OWNER = 22
 _RECORD_FROM_SERVER = 0
+_RECORD_FROM_CLIENT = 1
+_RECORD_START_OF_DATA = 4
 
 
 def _xlibs():
@@ -232,15 +235,20 @@ def _xlibs():
 
 
 class XdndWatch:
-    """Counts the XdndStatus messages in which a drop target accepts a drag."""
+    """Counts the drags that start (a client takes XdndSelection) and the
+    XdndStatus messages in which a drop target accepts one."""
 
     def __init__(self, s):
         self.display = s.display.encode()
         self.xauthority = s.env.get("XAUTHORITY")
         self.count = 0
+        self.drags = 0
 
     def accepted(self):
         return self.count
+
+    def started(self):
+        return self.drags
 
     def __enter__(self):
         self.x11, self.xtst = _xlibs()
@@ -254,7 +262,10 @@ class XdndWatch:
             self.close_displays()
             raise Failure("cannot open the display to watch the drags")
         self.status = self.x11.XInternAtom(self.control, b"XdndStatus", 0)
+        self.selection = self.x11.XInternAtom(self.control, b"XdndSelection", 0)
         ranges = self.xtst.XRecordAllocRange()
+        ranges.contents.core_requests.first = _SET_SELECTION_OWNER
+        ranges.contents.core_requests.last = _SET_SELECTION_OWNER
         ranges.contents.delivered_events.first = _CLIENT_MESSAGE
         ranges.contents.delivered_events.last = _CLIENT_MESSAGE
         clients = ctypes.c_ulong(_RECORD_ALL_CLIENTS)
@@ -263,14 +274,23 @@ class XdndWatch:
         self.x11.XFree(ranges)
         self.x11.XSync(self.control, 0)
         self.callback = _InterceptProc(self.intercept)
+        self.recording = threading.Event()
         self.thread = threading.Thread(target=self.xtst.XRecordEnableContext, daemon=True,
                                        args=(self.data, self.context, self.callback, None))
         self.thread.start()
+        # The server says when it records: a drag before that would go unseen.
+        wait_until("the watch on the drags to start", lambda: self.recording.is_set(), 10)
         return self
 
     def intercept(self, _, record):
         data = record.contents
-        if data.category == _RECORD_FROM_SERVER and data.data_len * 4 >= 32:
+        if data.category == _RECORD_START_OF_DATA:
+            self.recording.set()
+        elif data.category == _RECORD_FROM_CLIENT and data.data_len * 4 >= 12:
+            # SetSelectionOwner: the selection at 8.
+            request = bytes(data.data[:12])
+            self.drags += int.from_bytes(request[8:12], "little") == self.selection
+        elif data.category == _RECORD_FROM_SERVER and data.data_len * 4 >= 32:
             event = bytes(data.data[:32])
             # A client message: its type at 8, its data from 12; the second
             # word's low bit is the target's "accepted".
