@@ -45,8 +45,26 @@ ensure_packages() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+    apt_get update -qq
+    apt_get install -y -qq "${missing[@]}" >/dev/null
+}
+
+# apt_get ARGS...: apt-get as root, waiting while another apt-get holds its
+# locks (Qt for Windows may be built in the background while the tests start).
+apt_get() {
+    local tries=0 err
+    err=$(mktemp)
+    until as_root env DEBIAN_FRONTEND=noninteractive \
+        apt-get -o DPkg::Lock::Timeout=600 "$@" 2>"$err"; do
+        if ! grep -q 'Could not get lock' "$err" || [ $((tries += 1)) -gt 120 ]; then
+            cat "$err" >&2
+            rm -f "$err"
+            return 1
+        fi
+        sleep 5
+    done
+    cat "$err" >&2
+    rm -f "$err"
 }
 
 # ensure_packages_for GROUP...: the packages of those groups of QUILLO_PACKAGES.
