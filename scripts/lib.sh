@@ -107,7 +107,7 @@ QUILLO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # build_windows [CMAKE ARGS...] [-- TARGET...]: builds quillo.exe's folder,
 # build-windows, with the windows preset: against the Qt for Windows of
-# build-qt-windows (built the first time, about 40 minutes, then taken from
+# build-qt-windows (built the first time, 20 to 40 minutes, then taken from
 # its cache), exported as QUILLO_QT_WINDOWS; configured afresh when the
 # folder was made for another Qt. All targets unless some are named.
 build_windows() {
