@@ -250,12 +250,7 @@ void XdndSelectionAnswers::finish(std::vector<Transfer>::iterator transfer) {
     if (windowDone) xcb_change_window_attributes(c_, window, XCB_CW_EVENT_MASK, &mask);
 }
 
-X11DragSource::X11DragSource() {
-    if (xcb_connection_t* c = connectionOf()) {
-        answers_ = std::make_unique<XdndSelectionAnswers>(c);
-        QGuiApplication::instance()->installNativeEventFilter(answers_.get());
-    }
-}
+X11DragSource::X11DragSource() = default;
 
 X11DragSource::~X11DragSource() {
     if (answers_ && QGuiApplication::instance()) {
@@ -264,7 +259,14 @@ X11DragSource::~X11DragSource() {
 }
 
 int X11DragSource::dragText(NativeWindow window, std::u16string_view text, int allowedEffects) {
-    if (!answers_) return QtDragSource::dragText(window, text, allowedEffects);
+    // Made at the first drag, not at start-up: its atoms cost round trips to
+    // the X server.
+    if (!answers_) {
+        xcb_connection_t* c = connectionOf();
+        if (!c) return QtDragSource::dragText(window, text, allowedEffects);
+        answers_ = std::make_unique<XdndSelectionAnswers>(c);
+        QGuiApplication::instance()->installNativeEventFilter(answers_.get());
+    }
     const QString whole = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
     auto* data = new Utf8TextMimeData;
     data->setText(whole);
