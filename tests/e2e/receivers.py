@@ -11,9 +11,7 @@ import os
 import shutil
 import threading
 
-from harness import Failure, check, wait_until
-
-RECEIVE_TIMEOUT = 20.0
+from harness import DEADLINE, Failure, check, wait_until, within
 
 
 def private_env(s, name):
@@ -112,11 +110,11 @@ class Chromium(Receiver):
                 pass
         return Handler
 
-    def received(self, number):
+    def received(self, number, expected):
         """The bytes of the text area after drop number, in UTF-8."""
         prefix = f"/drop-{number}/"
         path = wait_until(f"drop {number} into Chromium's text area", lambda: next(
-            (p for p in list(self.posted) if p.startswith(prefix)), None), RECEIVE_TIMEOUT)
+            (p for p in list(self.posted) if p.startswith(prefix)), None))
         check(path == prefix + "insertFromDrop", f"drop {number} came as {path[len(prefix):]}")
         return self.posted[path]
 
@@ -126,8 +124,11 @@ class Chromium(Receiver):
 
 
 class Editor(Receiver):
-    """A text editor on an empty file. Each drop is saved (Ctrl+S, until the
-    file holds it) and read back, then the document is emptied and saved."""
+    """A text editor on an empty file. Each drop is saved and read back, then
+    the document is emptied and saved. The keys are pressed again until the
+    file is as awaited, each time after a longer while: a loaded editor may
+    take seconds to insert or delete a long text or to save it, and keys
+    pressed at every poll would only pile up behind it."""
 
     added = b""  # what the editor adds to a document it saves
 
@@ -137,23 +138,31 @@ class Editor(Receiver):
         self.proc, self.window, self.target = start_receiver(
             s, argv + [self.path], argv[0], title.format(path=self.path, folder=s.root))
 
-    def saved(self, what, wanted):
-        def probe():
-            self.s.key("ctrl+s")
+    def saved(self, wanted, keys=("ctrl+s",)):
+        """The file once wanted(its bytes), or as it is at the deadline."""
+        def read():
             with open(self.path, "rb") as f:
-                saved = f.read()
-            return (saved,) if wanted(saved) else None
-        return wait_until(what, probe, RECEIVE_TIMEOUT)[0]
+                return f.read()
 
-    def received(self, number):
-        """The bytes the editor saves after drop number."""
+        pace = 0.5
+
+        def pressed():
+            nonlocal pace
+            for key in keys:
+                self.s.key(key)
+            pace = min(2 * pace, 8.0)
+            return within(pace, lambda: wanted(read()))
+        within(DEADLINE, pressed)
+        return read()
+
+    def received(self, number, expected):
+        """The bytes the editor saves after drop number: expected, once it
+        has them all, or what it held at the deadline."""
         self.s.focus(self.window, self.target)
-        saved = self.saved(f"drop {number} to be saved", bool)
-        self.s.key("ctrl+a")
-        self.s.key("Delete")
-        self.saved("the emptied document to be saved", lambda saved: not saved)
-        check(saved.endswith(self.added), f"the editor did not add {self.added!r} on saving")
-        return saved[:len(saved) - len(self.added)]
+        saved = self.saved(lambda saved: saved == expected + self.added)
+        if self.saved(lambda saved: not saved, ("ctrl+a", "Delete", "ctrl+s")):
+            raise Failure(f"the document was not emptied after drop {number}")
+        return saved[:len(saved) - len(self.added)] if saved.endswith(self.added) else saved
 
 
 class Mousepad(Editor):
@@ -279,7 +288,7 @@ class XdndWatch:
                                        args=(self.data, self.context, self.callback, None))
         self.thread.start()
         # The server says when it records: a drag before that would go unseen.
-        wait_until("the watch on the drags to start", lambda: self.recording.is_set(), 10)
+        wait_until("the watch on the drags to start", lambda: self.recording.is_set())
         return self
 
     def intercept(self, _, record):

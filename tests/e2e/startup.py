@@ -8,7 +8,7 @@ import shutil
 import signal
 import subprocess
 
-from harness import (APP_TITLE, EXIT_TIMEOUT, LIGHT_CYAN, MAIN_TITLE, Failure, check,
+from harness import (APP_TITLE, DEADLINE, LIGHT_CYAN, MAIN_TITLE, Failure, check,
                      check_running, die_with_harness, prepare_run, reveal, start_on, stop,
                      wait_exit, wait_rows, wait_steady, wait_until, write_bytes, write_data)
 
@@ -208,7 +208,7 @@ def case_planted_qt_conf(args, session):
             shots.append(wait_steady(s, area, bool, "the window to be drawn whole"))
             check_running(quillo, " with a qt.conf beside it" if planted else "")
             stop(quillo)
-            wait_until("the window to close", lambda: not s.visible_windows(quillo), 15)
+            wait_until("the window to close", lambda: not s.visible_windows(quillo))
         differing = shots[1].columns_differing_from(shots[0])
         check(not differing, f"a planted qt.conf changed columns {differing} of the window")
 
@@ -240,9 +240,9 @@ def case_no_desktop(args, session):
             env["DISPLAY"] = display
         try:
             done = subprocess.run([s.quillo], cwd=work, env=env, capture_output=True,
-                                  timeout=EXIT_TIMEOUT, preexec_fn=die_with_harness)
+                                  timeout=DEADLINE, preexec_fn=die_with_harness)
         except subprocess.TimeoutExpired:
-            raise Failure(f"the program was still running {EXIT_TIMEOUT:.0f} s later")
+            raise Failure(f"the program was still running {DEADLINE:.0f} s later")
         lines = done.stderr.decode("utf-8", "replace").splitlines()
         check(done.returncode == 1, f"exit code {done.returncode}, expected 1 (no crash)")
         check(len(lines) == 1 and "needs a graphical desktop" in lines[0] and said in lines[0],
