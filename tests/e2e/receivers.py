@@ -211,11 +211,11 @@ class _InterceptData(ctypes.Structure):
 
 
 _InterceptProc = ctypes.CFUNCTYPE(None, ctypes.c_void_p, ctypes.POINTER(_InterceptData))
-_CLIENT_MESSAGE = 33
+CLIENT_MESSAGE = 33
+SET_SELECTION_OWNER = 22
 _RECORD_ALL_CLIENTS = 3
-_SET_SELECTION_OWNER = 22
-_RECORD_FROM_SERVER = 0
-_RECORD_FROM_CLIENT = 1
+FROM_SERVER = 0
+FROM_CLIENT = 1
 _RECORD_START_OF_DATA = 4
 
 
@@ -243,21 +243,24 @@ def _xlibs():
     return x11, xtst
 
 
-class XdndWatch:
-    """Counts the drags that start (a client takes XdndSelection) and the
-    XdndStatus messages in which a drop target accepts one."""
+class XRecorder:
+    """Hands what the X server records to record(category, id_base, bytes):
+    the requests of every client in core_requests and the events delivered to
+    every client in delivered_events and device_events, each a (first, last)
+    range of codes. The category is FROM_CLIENT for a request and
+    FROM_SERVER for an event; id_base names the client that made the request
+    or was sent the event."""
 
-    def __init__(self, s):
+    def __init__(self, s, core_requests=(0, 0), delivered_events=(0, 0), device_events=(0, 0)):
         self.display = s.display.encode()
         self.xauthority = s.env.get("XAUTHORITY")
-        self.count = 0
-        self.drags = 0
+        self.codes = (core_requests, delivered_events, device_events)
 
-    def accepted(self):
-        return self.count
+    def atom(self, name):
+        return self.x11.XInternAtom(self.control, name.encode(), 0)
 
-    def started(self):
-        return self.drags
+    def record(self, category, id_base, data):
+        pass
 
     def __enter__(self):
         self.x11, self.xtst = _xlibs()
@@ -269,14 +272,12 @@ class XdndWatch:
         self.data = self.x11.XOpenDisplay(self.display)
         if not self.control or not self.data:
             self.close_displays()
-            raise Failure("cannot open the display to watch the drags")
-        self.status = self.x11.XInternAtom(self.control, b"XdndStatus", 0)
-        self.selection = self.x11.XInternAtom(self.control, b"XdndSelection", 0)
+            raise Failure("cannot open the display to record")
         ranges = self.xtst.XRecordAllocRange()
-        ranges.contents.core_requests.first = _SET_SELECTION_OWNER
-        ranges.contents.core_requests.last = _SET_SELECTION_OWNER
-        ranges.contents.delivered_events.first = _CLIENT_MESSAGE
-        ranges.contents.delivered_events.last = _CLIENT_MESSAGE
+        for field, (first, last) in zip(("core_requests", "delivered_events", "device_events"),
+                                        self.codes):
+            getattr(ranges.contents, field).first = first
+            getattr(ranges.contents, field).last = last
         clients = ctypes.c_ulong(_RECORD_ALL_CLIENTS)
         self.context = self.xtst.XRecordCreateContext(self.control, 0, ctypes.byref(clients), 1,
                                                       ctypes.byref(ranges), 1)
@@ -287,25 +288,16 @@ class XdndWatch:
         self.thread = threading.Thread(target=self.xtst.XRecordEnableContext, daemon=True,
                                        args=(self.data, self.context, self.callback, None))
         self.thread.start()
-        # The server says when it records: a drag before that would go unseen.
-        wait_until("the watch on the drags to start", lambda: self.recording.is_set())
+        # The server says when it records: anything before that goes unseen.
+        wait_until("the X server to record", lambda: self.recording.is_set())
         return self
 
     def intercept(self, _, record):
         data = record.contents
         if data.category == _RECORD_START_OF_DATA:
             self.recording.set()
-        elif data.category == _RECORD_FROM_CLIENT and data.data_len * 4 >= 12:
-            # SetSelectionOwner: the selection at 8.
-            request = bytes(data.data[:12])
-            self.drags += int.from_bytes(request[8:12], "little") == self.selection
-        elif data.category == _RECORD_FROM_SERVER and data.data_len * 4 >= 32:
-            event = bytes(data.data[:32])
-            # A client message: its type at 8, its data from 12; the second
-            # word's low bit is the target's "accepted".
-            if event[0] & 0x7F == _CLIENT_MESSAGE and \
-                    int.from_bytes(event[8:12], "little") == self.status and event[16] & 1:
-                self.count += 1
+        elif data.category in (FROM_CLIENT, FROM_SERVER):
+            self.record(data.category, data.id_base, bytes(data.data[:data.data_len * 4]))
         self.xtst.XRecordFreeData(record)
 
     def __exit__(self, *_):
@@ -321,3 +313,39 @@ class XdndWatch:
         for display in (self.control, self.data):
             if display:
                 self.x11.XCloseDisplay(display)
+
+
+class XdndWatch(XRecorder):
+    """Counts the drags that start (a client takes XdndSelection) and the
+    XdndStatus messages in which a drop target accepts one."""
+
+    def __init__(self, s):
+        super().__init__(s, core_requests=(SET_SELECTION_OWNER, SET_SELECTION_OWNER),
+                         delivered_events=(CLIENT_MESSAGE, CLIENT_MESSAGE))
+        self.count = 0
+        self.drags = 0
+
+    def accepted(self):
+        return self.count
+
+    def started(self):
+        return self.drags
+
+    def __enter__(self):
+        super().__enter__()
+        self.status, self.selection = self.atom("XdndStatus"), self.atom("XdndSelection")
+        return self
+
+    def record(self, category, id_base, data):
+        if category == FROM_CLIENT and len(data) >= 12:
+            # SetSelectionOwner: the selection at 8.
+            self.drags += word(data, 8) == self.selection
+        elif category == FROM_SERVER and len(data) >= 32 and data[0] & 0x7F == CLIENT_MESSAGE:
+            # A client message: its type at 8, its data from 12; the second
+            # word's low bit is the target's "accepted".
+            self.count += word(data, 8) == self.status and data[16] & 1
+
+
+def word(data, at):
+    """The 32-bit word at a byte offset of a request or event."""
+    return int.from_bytes(data[at:at + 4], "little")
