@@ -1,4 +1,4 @@
-#include "platform/qt/xcb_connection.h"
+#include "platform/x11/xcb_connection.h"
 
 #include <QGuiApplication>
 #include <cstdint>

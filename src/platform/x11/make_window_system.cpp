@@ -3,8 +3,8 @@
 
 #include "platform/qt/qt_drag_source.h"
 #include "platform/qt/qt_window_system.h"
-#include "platform/qt/x11_drag_source.h"
-#include "platform/qt/x11_window_system.h"
+#include "platform/x11/x11_drag_source.h"
+#include "platform/x11/x11_window_system.h"
 
 namespace quillo {
 namespace {

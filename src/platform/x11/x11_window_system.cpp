@@ -1,4 +1,4 @@
-#include "platform/qt/x11_window_system.h"
+#include "platform/x11/x11_window_system.h"
 
 #include <xcb/xcb.h>
 
@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/qt/xcb_connection.h"
+#include "platform/x11/xcb_connection.h"
 
 namespace quillo {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/qt/x11_drag_source.h"
+#include "platform/x11/x11_drag_source.h"
 
 #include <xcb/xcb.h>
 
@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "base/unicode.h"
-#include "platform/qt/xcb_connection.h"
+#include "platform/x11/xcb_connection.h"
 
 namespace quillo {
 namespace {
