@@ -9,3 +9,9 @@ set(quillo_window_system_sources
     ${CMAKE_CURRENT_LIST_DIR}/xcb_connection.cpp
 )
 set(quillo_window_system_packages xcb)
+# The answers for a text, and their transfer in pieces, are free of Qt and of
+# libxcb, so that the unit tests see them.
+target_sources(quillo_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/incr_transfers.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/text_offer.cpp
+)
