@@ -1,8 +1,18 @@
 #include "platform/x11/text_offer.h"
 
+#include <algorithm>
+
 #include "base/unicode.h"
 
 namespace quillo::x11 {
+namespace {
+
+// Whether STRING, which is Latin-1, carries every character of `text`.
+bool latin1Carries(std::u16string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit <= 0xFF; });
+}
+
+}  // namespace
 
 TextOffer::TextOffer(PropertyServer& server, const TextAtoms& atoms, std::size_t chunk)
     : server_(server), atoms_(atoms), transfers_(server, atoms.incr, chunk) {}
@@ -10,10 +20,12 @@ TextOffer::TextOffer(PropertyServer& server, const TextAtoms& atoms, std::size_t
 void TextOffer::offer(std::u16string_view text) {
     transfers_.forget();
     text_ = text;
+    latin1_ = latin1Carries(text);
     utf8_.reset();
 }
 
 std::vector<Atom> TextOffer::targets() const {
+    if (!latin1_) return {atoms_.targets, atoms_.utf8String, atoms_.textPlainUtf8, atoms_.text};
     return {atoms_.targets,   atoms_.utf8String, atoms_.textPlainUtf8,
             atoms_.textPlain, atoms_.string,     atoms_.text};
 }
@@ -31,6 +43,7 @@ Atom TextOffer::answer(Window requestor, Atom target, Atom property) {
         const std::vector<Atom> list = targets();
         server_.changeProperty32(requestor, property, atoms_.atom, list);
     } else if (target == atoms_.string) {
+        if (!latin1_) return kNone;
         transfers_.put(requestor, property, target,
                        std::make_shared<const std::string>(toLatin1(text_)));
     } else {

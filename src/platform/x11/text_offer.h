@@ -23,8 +23,11 @@ struct TextAtoms {
 };
 
 // The answers of a selection's owner to every request for the one text it
-// offers: TARGETS, the text in UTF-8 by each name of it, and as STRING in
-// Latin-1, a '?' for each character it lacks.
+// offers: TARGETS, and the text in UTF-8 by each name of it. STRING is offered
+// only when Latin-1 carries the whole text, so that a requestor that prefers it
+// (GTK 3, and through KWin's bridge its programs on Wayland) takes a UTF-8
+// target instead; a request for it that comes all the same gets nothing, never
+// a text of '?'.
 class TextOffer {
 public:
     TextOffer(PropertyServer& server, const TextAtoms& atoms, std::size_t chunk);
@@ -32,7 +35,9 @@ public:
     // Offers `text`, which stays as it is until the next offer; what was still
     // going out of the last one stops.
     void offer(std::u16string_view text);
-    // Whether a request for `target` is ours to answer.
+    bool offersString() const { return latin1_; }
+    // Whether a request for `target` is ours to answer, with the text or with
+    // nothing.
     bool answers(Atom target) const;
     // Answers `requestor`'s request for `target` into `property` (or into a
     // property named as the target, for a requestor that names none, as those
@@ -51,6 +56,7 @@ private:
     TextAtoms atoms_;
     IncrTransfers transfers_;
     std::u16string_view text_;
+    bool latin1_ = true;
     std::shared_ptr<const std::string> utf8_;  // made at the first request for it
 };
 

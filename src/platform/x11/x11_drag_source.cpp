@@ -34,12 +34,18 @@ constexpr char kTextPlain[] = "text/plain";
 constexpr char kTextPlainUtf8[] = "text/plain;charset=utf-8";
 
 // The text, offered by the MIME name of UTF-8 text as well, which newer
-// programs ask for. Its bytes are made only if Qt itself is asked for them: a
+// programs ask for. Qt's X11 drag offers "text/plain" as text/plain,
+// UTF8_STRING, STRING and TEXT: a text that STRING cannot carry goes by the
+// other names only. Its bytes are made only if Qt itself is asked for them: a
 // drag starts at once, whatever its length.
 class Utf8TextMimeData : public QMimeData {
 public:
+    explicit Utf8TextMimeData(bool offersString) : offersString_(offersString) {}
+
     QStringList formats() const override {
-        return {QLatin1String(kTextPlain), QLatin1String(kTextPlainUtf8)};
+        if (offersString_) return {QLatin1String(kTextPlain), QLatin1String(kTextPlainUtf8)};
+        return {QStringLiteral("UTF8_STRING"), QLatin1String(kTextPlainUtf8),
+                QStringLiteral("TEXT")};
     }
 
 protected:
@@ -51,6 +57,9 @@ protected:
         // Not through text(), which asks here for UTF-8 first.
         return QMimeData::retrieveData(plain, QMetaType::fromType<QString>()).toString().toUtf8();
     }
+
+private:
+    bool offersString_;
 };
 
 // The X server, as the answers see it.
@@ -102,13 +111,15 @@ public:
                atom(c, kTextPlain), XCB_ATOM_STRING, atom(c, "TEXT"), atom(c, "INCR")},
               chunkFor(c)) {}
 
-    // A drag of `text` is about to take XdndSelection.
-    void offer(const QString& text) {
+    // A drag of `text` is about to take XdndSelection; returns whether it
+    // offers STRING.
+    bool offer(const QString& text) {
         text_ = text;
         offer_.offer({reinterpret_cast<const char16_t*>(text_.utf16()),
                       static_cast<std::size_t>(text_.size())});
         offering_ = true;
         endedAt_.reset();
+        return offer_.offersString();
     }
     // The drag has ended, dropped or not.
     void ended() { endedAt_ = std::chrono::steady_clock::now(); }
@@ -195,9 +206,8 @@ int X11DragSource::dragText(NativeWindow window, std::u16string_view text, int a
         QGuiApplication::instance()->installNativeEventFilter(answers_.get());
     }
     const QString whole = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-    auto* data = new Utf8TextMimeData;
+    auto* data = new Utf8TextMimeData(answers_->offer(whole));
     data->setText(whole);
-    answers_->offer(whole);
     const int effect = exec(window, data, allowedEffects);
     answers_->ended();
     return effect;
