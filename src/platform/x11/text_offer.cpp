@@ -25,6 +25,8 @@ void TextOffer::offer(std::u16string_view text) {
 }
 
 std::vector<Atom> TextOffer::targets() const {
+    // Without STRING goes plain text/plain too: Qt's drag offers the one only
+    // with the other, and GTK 3 reads text/plain as Latin-1.
     if (!latin1_) return {atoms_.targets, atoms_.utf8String, atoms_.textPlainUtf8, atoms_.text};
     return {atoms_.targets,   atoms_.utf8String, atoms_.textPlainUtf8,
             atoms_.textPlain, atoms_.string,     atoms_.text};
