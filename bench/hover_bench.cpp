@@ -66,7 +66,7 @@ Form1& formWith(int entries, std::size_t contentLength) {
 }
 
 void checkWholeContentLeaves(benchmark::State& state, EntryBox& box, std::size_t length) {
-    if (box.selectedContent().size() != static_cast<qsizetype>(length)) {
+    if (box.selectedWholeText().size() != static_cast<qsizetype>(length)) {
         state.SkipWithError("the box does not offer the whole content, selected");
     }
 }

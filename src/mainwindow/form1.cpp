@@ -134,12 +134,12 @@ void Form1::Text1_MouseMove(int Index) {
         throw RunError(ErrorNumber::SubscriptOutOfRange, "Text1(" + std::to_string(Index) + ")");
     }
     // The box shows the table's own text: it copies only what can show.
-    Text1_[static_cast<std::size_t>(Index)]->reveal(
+    Text1_[static_cast<std::size_t>(Index)]->showAllSelected(
         entryTable_[static_cast<std::size_t>(Index)].content);
 }
 
 void Form1::Text1_OLEStartDrag(int /*Index*/, int& AllowedEffects) {
-    AllowedEffects = 1;  // copy only: no drop target may take the text out of the box
+    AllowedEffects = kDropEffectCopy;  // no drop target may take the text out of the box
 }
 
 void Form1::VScroll1_Change() {
@@ -151,7 +151,7 @@ void Form1::VScroll1_Change() {
 
 void Form1::re_Click() {
     for (int loopIndex = 1; loopIndex <= entryCount_; ++loopIndex) {
-        Text1_[static_cast<std::size_t>(loopIndex)]->showTitle(
+        Text1_[static_cast<std::size_t>(loopIndex)]->setWholeText(
             qs(entryTable_[static_cast<std::size_t>(loopIndex)].title));
     }
 }
