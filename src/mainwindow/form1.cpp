@@ -129,13 +129,11 @@ void Form1::Form_Load() {
 }
 
 void Form1::Text1_MouseMove(int Index) {
-    // Boxes exist for table slots only, so the boxes' bound is the table's too.
-    if (Index < 0 || Index >= Text1Count()) {
-        throw RunError(ErrorNumber::SubscriptOutOfRange, "Text1(" + std::to_string(Index) + ")");
-    }
-    // The box shows the table's own text: it copies only what can show.
-    Text1_[static_cast<std::size_t>(Index)]->showAllSelected(
-        entryTable_[static_cast<std::size_t>(Index)].content);
+    // Index is a box's own, given to it for a table slot: within the table and
+    // the boxes both. The box shows the table's own text: it copies only what
+    // can show.
+    const auto index = static_cast<std::size_t>(Index);
+    Text1_[index]->showAllSelected(entryTable_[index].content);
 }
 
 void Form1::Text1_OLEStartDrag(int /*Index*/, int& AllowedEffects) {
