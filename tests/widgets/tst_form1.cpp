@@ -7,7 +7,6 @@
 
 #include "fakes/fake_platform.h"
 #include "forms/fatal_error_guard.h"
-#include "forms/scale.h"
 #include "mainwindow/entry_box.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/vscroll_bar.h"
@@ -49,14 +48,8 @@ std::string entries(int count, const std::string& contentPrefix = "content ") {
     return data;
 }
 
-QRect pixels(UnitRect units) {
-    const PixelRect px = toPixels(units);
-    return {px.x, px.y, px.width, px.height};
-}
-
-QRect boxAt(int topUnits) {
-    return pixels({0, topUnits, 1700, 200});
-}
+// Tops of boxes, in pixels, by box.
+using Tops = QMap<int, int>;
 
 // The entries of the menu that a right-click on widget opens, each ended by
 // "|". The scroll bar's menu runs a loop of its own, the text box's does not.
@@ -89,12 +82,13 @@ private slots:
         QCOMPARE(f.form->entryCount(), 12);
         QCOMPARE(f.form->Text1Count(), 13);
         QVERIFY(f.box(0)->isHidden());
+        // 106.5 x 12.0 px, 13.18 px apart (220 units), edges on whole pixels.
+        const int tops[] = {0, 13, 26, 40, 53, 66, 79, 92, 105, 119, 132, 145};
         for (int k = 1; k <= 12; ++k) {
             QCOMPARE(f.box(k)->text(), QStringLiteral("title %1").arg(k));
             QVERIFY(f.box(k)->isVisibleTo(f.form.get()));
-            QCOMPARE(f.box(k)->geometry(), boxAt((k - 1) * 220));
+            QCOMPARE(f.box(k)->geometry(), QRect(0, tops[k - 1], 107, 12));
         }
-        QCOMPARE(f.box(2)->geometry(), QRect(0, 13, 107, 12));
         QCOMPARE(f.scroll()->geometry(), QRect(109, 0, 16, 132));
     }
 
@@ -201,23 +195,29 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("steps");
         QTest::addColumn<QList<int>>("values");
-        QTest::newRow("20 entries, one page") << 20 << 1 << QList<int>{2200};
-        QTest::newRow("25 entries, two pages") << 25 << 2 << QList<int>{2200, 3300};
-        QTest::newRow("25 entries, clamped at Max") << 25 << 3 << QList<int>{2200, 3300, 3300};
-        QTest::newRow("5 entries, reversed range") << 5 << 1 << QList<int>{-1100};
+        QTest::addColumn<Tops>("tops");  // of boxes, in pixels
+        const Tops twoPages{{1, -198}, {15, -13}, {16, 0}, {25, 119}};
+        QTest::newRow("20 entries, one page")
+            << 20 << 1 << QList<int>{2200} << Tops{{1, -132}, {11, 0}, {20, 119}};
+        QTest::newRow("25 entries, two pages") << 25 << 2 << QList<int>{2200, 3300} << twoPages;
+        QTest::newRow("25 entries, clamped at Max")
+            << 25 << 3 << QList<int>{2200, 3300, 3300} << twoPages;
+        QTest::newRow("5 entries, reversed range")
+            << 5 << 1 << QList<int>{-1100} << Tops{{1, 66}, {5, 119}};
     }
     void pagingMovesTheColumn() {
         QFETCH(int, count);
         QFETCH(int, steps);
         QFETCH(QList<int>, values);
+        QFETCH(Tops, tops);
         LoadedForm f(entries(count));
         for (int i = 0; i < steps; ++i) {
             f.scroll()->triggerAction(i % 2 ? QAbstractSlider::SliderPageStepAdd
                                             : QAbstractSlider::SliderSingleStepAdd);
             QCOMPARE(f.scroll()->Value(), values[i]);
         }
-        for (int k = 1; k <= count; ++k) {
-            QCOMPARE(f.box(k)->geometry(), boxAt((k - 1) * 220 - values.last()));
+        for (auto [k, top] : tops.asKeyValueRange()) {
+            QCOMPARE(f.box(k)->geometry(), QRect(0, top, 107, 12));
         }
         f.form->re_Click();
         QCOMPARE(f.scroll()->Value(), values.last());  // Restore leaves the column where it is
