@@ -5,13 +5,13 @@
 
 namespace quillo {
 
-EntryBox::EntryBox(int index, DragSource& drags, QWidget* parent, const QString& text)
-    : LongTextLineEdit(text, parent), index_(index), drags_(drags) {
+EntryBox::EntryBox(int index, DragSource& drags, QWidget* parent)
+    : LongTextLineEdit(parent), index_(index), drags_(drags) {
     setMouseTracking(true);
 }
 
 EntryBox* EntryBox::createFrom(const EntryBox& templateBox, int index, const QString& text) {
-    auto* box = new EntryBox(index, templateBox.drags_, templateBox.parentWidget(), text);
+    auto* box = new EntryBox(index, templateBox.drags_, templateBox.parentWidget());
     box->setGeometry(templateBox.geometry());
     box->setPalette(templateBox.palette());
     // A font the template takes from the window, a new box takes from there too.
@@ -21,6 +21,10 @@ EntryBox* EntryBox::createFrom(const EntryBox& templateBox, int index, const QSt
     box->setTextMargins(templateBox.textMargins());
     box->setReadOnly(templateBox.isReadOnly());
     box->setFocusPolicy(templateBox.focusPolicy());
+    // Once the box is made: the move of the cursor makes the accessibility
+    // interface, which within the constructor would be one for an unfinished
+    // class, made again when the box shows (17 K instructions a box).
+    box->setWholeText(text);
     return box;
 }
 

@@ -15,7 +15,7 @@ class EntryBox : public LongTextLineEdit {
     Q_OBJECT
 
 public:
-    EntryBox(int index, DragSource& drags, QWidget* parent, const QString& text = {});
+    EntryBox(int index, DragSource& drags, QWidget* parent);
 
     // A new element of the array showing `text`, with the template's size,
     // left edge, colours and settings (but not its hidden state).

@@ -45,14 +45,13 @@ bool isModifierOnly(int key) {
 
 }  // namespace
 
-LongTextLineEdit::LongTextLineEdit(const QString& text, QWidget* parent) : QLineEdit(parent) {
+LongTextLineEdit::LongTextLineEdit(QWidget* parent) : QLineEdit(parent) {
     setAcceptDrops(false);  // a drop would land in the beginning alone
     connect(this, &QLineEdit::textChanged, this, [this] {
         if (settingText_) return;
         holds_ = Holds::Other;
         shownWidth_.reset();
     });
-    if (!text.isEmpty()) setWholeText(text);
 }
 
 void LongTextLineEdit::allowLongText() {

@@ -21,7 +21,7 @@ class LongTextLineEdit : public QLineEdit {
     Q_OBJECT
 
 public:
-    explicit LongTextLineEdit(const QString& text, QWidget* parent);
+    explicit LongTextLineEdit(QWidget* parent);
 
     // Holds `text` whole, of any length: QLineEdit's setText cuts a text at
     // maxLength(), 32767 characters unless raised.

@@ -22,7 +22,7 @@ struct Shown {
     }
 
     QWidget window;
-    LongTextLineEdit edit{QString(), &window};
+    LongTextLineEdit edit{&window};
     QLineEdit plain{&window};
 };
 
