@@ -47,11 +47,16 @@ bool isModifierOnly(int key) {
 
 LongTextLineEdit::LongTextLineEdit(QWidget* parent) : QLineEdit(parent) {
     setAcceptDrops(false);  // a drop would land in the beginning alone
-    connect(this, &QLineEdit::textChanged, this, [this] {
-        if (settingText_) return;
-        holds_ = Holds::Other;
-        shownWidth_.reset();
-    });
+}
+
+bool LongTextLineEdit::untouched() const {
+    // QLineEdit shares the string it was given until its text changes, by any
+    // means: then it holds another.
+    return text().constData() == given_.constData();
+}
+
+bool LongTextLineEdit::holdsBeginning() const {
+    return holds_ == Holds::Beginning && untouched();
 }
 
 void LongTextLineEdit::allowLongText() {
@@ -63,9 +68,7 @@ void LongTextLineEdit::allowLongText() {
     const int cursor = cursorPosition();
     const int start = selectionStart();
     const int end = selectionEnd();
-    settingText_ = true;
     setMaxLength(std::numeric_limits<int>::max());
-    settingText_ = false;
     select(start, end, cursor);
 }
 
@@ -81,9 +84,8 @@ void LongTextLineEdit::select(qsizetype start, qsizetype end, qsizetype cursor) 
 
 void LongTextLineEdit::setShownText(const QString& text, std::optional<int> width) {
     if (text.size() > maxLength()) allowLongText();
-    settingText_ = true;
+    given_ = text;
     setText(text);
-    settingText_ = false;
     shownWidth_ = width;
 }
 
@@ -123,8 +125,8 @@ QString LongTextLineEdit::beginningWiderThan(QStringView text, int width,
 }
 
 void LongTextLineEdit::showAllSelected(QStringView text) {
-    const bool same =
-        holds_ != Holds::Other && text.utf16() == long_.utf16() && text.size() == long_.size();
+    const bool same = holds_ != Holds::Other && untouched() && text.utf16() == long_.utf16() &&
+                      text.size() == long_.size();
     if (!same) {
         // The first paint scrolls the text back to its start only if it is
         // wider than the offset it was scrolled to; the whole text would be too.
@@ -144,7 +146,7 @@ QStringView LongTextLineEdit::selectedWholeIn(const QString& shown) const {
     const qsizetype start = selectionStart();
     if (start < 0) return {};
     qsizetype end = selectionEnd();
-    if (holds_ != Holds::Beginning) return QStringView(shown).sliced(start, end - start);
+    if (!holdsBeginning()) return QStringView(shown).sliced(start, end - start);
     // The end of the beginning can be selected only with all of it, which
     // stands for all of the text: any other selection lies in sight.
     if (end == shown.size()) end = long_.size();
@@ -153,7 +155,7 @@ QStringView LongTextLineEdit::selectedWholeIn(const QString& shown) const {
 
 void LongTextLineEdit::holdWholeText() {
     allowLongText();  // an edit follows, or may
-    if (holds_ != Holds::Beginning) return;
+    if (!holdsBeginning()) return;
     const qsizetype held = text().size();
     const auto whole = [&](qsizetype position) {
         return position == held ? long_.size() : position;
@@ -184,7 +186,7 @@ void LongTextLineEdit::mouseReleaseEvent(QMouseEvent* event) {
     // would put the beginning there; this puts the whole selection, once. (With
     // QLineEdit's own drag off, that is all QLineEdit's release does, but on a
     // system that opens a keyboard on screen for a click.)
-    if (event->button() == Qt::LeftButton && holds_ == Holds::Beginning) {
+    if (event->button() == Qt::LeftButton && holdsBeginning()) {
         copyWhole(QClipboard::Selection);
         event->accept();
         return;
@@ -198,7 +200,7 @@ void LongTextLineEdit::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void LongTextLineEdit::keyPressEvent(QKeyEvent* event) {
-    if (holds_ == Holds::Beginning && event->matches(QKeySequence::Copy)) {
+    if (holdsBeginning() && event->matches(QKeySequence::Copy)) {
         // As QLineEdit copies: into the clipboard, then the primary selection.
         copyWhole(QClipboard::Clipboard);
         copyWhole(QClipboard::Selection);
@@ -218,7 +220,7 @@ void LongTextLineEdit::contextMenuEvent(QContextMenuEvent* event) {
     allowLongText();  // Paste may bring a long text
     QMenu* menu = createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    if (holds_ == Holds::Beginning) {
+    if (holdsBeginning()) {
         // Copy takes the whole text; any other entry is first pointed at, with
         // the mouse or the keyboard, and the line edit then takes in the whole
         // text for it to work on (Select All moves the cursor to its end).
@@ -244,7 +246,7 @@ void LongTextLineEdit::contextMenuEvent(QContextMenuEvent* event) {
 
 void LongTextLineEdit::paintEvent(QPaintEvent* event) {
     QLineEdit::paintEvent(event);
-    if (shownWidth_) {
+    if (shownWidth_ && untouched()) {
         painted_ = *shownWidth_;
     } else {
         painted_ = text();  // measured only if a hover comes to need it

@@ -17,9 +17,10 @@ namespace quillo {
 // edit the text or move the cursor out of sight, it takes in the whole text,
 // as it would have held all along. It paints the pixels a QLineEdit holding
 // the whole text paints.
+//
+// No Q_OBJECT: it adds no signal, slot or property, and Qt looks up each class
+// of a widget by name when it makes the widget's accessibility interface.
 class LongTextLineEdit : public QLineEdit {
-    Q_OBJECT
-
 public:
     explicit LongTextLineEdit(QWidget* parent);
 
@@ -49,9 +50,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // What the line edit holds of the text showAllSelected showed, untouched.
+    // What the line edit holds of the text showAllSelected showed.
     enum class Holds { Other, Whole, Beginning };
 
+    // The text is still the one this set last.
+    bool untouched() const;
+    bool holdsBeginning() const;
     // Every text goes in here, with its width when it is known.
     void setShownText(const QString& text, std::optional<int> width);
     // From holding the beginning to holding all of it, with the same
@@ -71,10 +75,10 @@ private:
     // width; the whole text when none is, or when its layout might reorder it.
     QString beginningWiderThan(QStringView text, int width, std::optional<int>& textWidth);
 
-    Holds holds_ = Holds::Other;
-    QStringView long_;  // the text showAllSelected showed last
-    bool settingText_ = false;
-    std::optional<int> shownWidth_;  // of the text now held, when measured
+    QString given_;                  // the text this set last
+    std::optional<int> shownWidth_;  // its width, when measured
+    Holds holds_ = Holds::Other;     // of long_, while untouched
+    QStringView long_;               // the text showAllSelected showed last
     // QLineEdit scrolls its text at each paint from where it scrolled it at the
     // last paint, never further than the text it painted is wide: that width,
     // or that text until a hover needs its width.
