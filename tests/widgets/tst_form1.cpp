@@ -250,11 +250,9 @@ private slots:
         QFETCH(int, beyondDragDistance);
         LoadedForm f(("t=x\r\n长=" + content + "\r\n").toStdString(), /*realWindows=*/true);
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
-        const QPoint press(5, 5);
-        const QPoint moved =
-            press + QPoint(QApplication::startDragDistance() + beyondDragDistance, 0);
-        QTest::mouseMove(f.box(2), press);
-        QTest::mousePress(f.box(2), Qt::LeftButton, {}, press);
+        const QPoint moved(5 + QApplication::startDragDistance() + beyondDragDistance, 5);
+        QTest::mouseMove(f.box(2), QPoint(5, 5));
+        QTest::mousePress(f.box(2), Qt::LeftButton, {}, QPoint(5, 5));
         QTest::mouseMove(f.box(2), moved);
         QTest::mouseRelease(f.box(2), Qt::LeftButton, {}, moved);
         QCOMPARE(f.box(2)->selectedText(), f.box(2)->text());  // revealed, all selected
