@@ -142,18 +142,43 @@ private slots:
         QVERIFY(QString::fromStdU16String(f.windows.messages.at(0).text).contains("146"));
     }
 
-    void hoverRevealsAndSelectsTheContent() {
-        LoadedForm f(entries(5), /*realWindows=*/true);
+    // The pointer over a box reveals its content, all selected from its start,
+    // and the box keeps it until Restore. A press and a move past the drag
+    // distance, the button held, drag the whole content out of the window as
+    // a copy only, however little of it the box holds; a shorter move drags
+    // nothing.
+    void hoverRevealsAndPressAndMoveDrags_data() {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<int>("beyondDragDistance");  // pixels
+        const QString chinese = QStringLiteral("北京 Beijing ").repeated(400) + "=末尾";
+        QTest::newRow("long content") << chinese << 0;
+        QTest::newRow("short content") << QStringLiteral("邮箱 a=b") << 5;
+        QTest::newRow("a pixel short") << chinese << -1;
+    }
+    void hoverRevealsAndPressAndMoveDrags() {
+        QFETCH(QString, content);
+        QFETCH(int, beyondDragDistance);
+        LoadedForm f(("t=x\r\n长=" + content + "\r\nlast=y\r\n").toStdString(), true);
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
-        QTest::mouseMove(f.box(3), QPoint(5, 5));
-        QCOMPARE(f.box(3)->text(), QStringLiteral("content 3"));
-        QCOMPARE(f.box(3)->selectedText(), QStringLiteral("content 3"));
-        QCOMPARE(f.box(3)->selectionStart(), 0);
-        QCOMPARE(f.box(3)->cursorPosition(), 0);  // a long content shows its beginning
-        QTest::mouseMove(f.box(4), QPoint(5, 5));
-        QCOMPARE(f.box(4)->text(), QStringLiteral("content 4"));
-        QCOMPARE(f.box(3)->text(), QStringLiteral("content 3"));  // until Restore
-        QCOMPARE(f.box(5)->text(), QStringLiteral("title 5"));
+        QTest::mouseMove(f.box(1), QPoint(5, 5));
+        QTest::mouseMove(f.box(2), QPoint(5, 5));
+        QCOMPARE(f.box(1)->text(), QStringLiteral("x"));
+        QCOMPARE(f.box(2)->selectedWholeText(), content);
+        QCOMPARE(f.box(2)->selectionStart(), 0);
+        QCOMPARE(f.box(2)->cursorPosition(), 0);  // a long content shows its beginning
+        QCOMPARE(f.box(3)->text(), QStringLiteral("last"));
+
+        const QPoint moved(5 + QApplication::startDragDistance() + beyondDragDistance, 5);
+        QTest::mousePress(f.box(2), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseMove(f.box(2), moved);
+        QTest::mouseRelease(f.box(2), Qt::LeftButton, {}, moved);
+        QCOMPARE(f.box(2)->selectedText(), f.box(2)->text());  // all selected again
+        QCOMPARE(f.fake.drags.drags.size(), std::size_t(beyondDragDistance >= 0));
+        for (const fakes::FakeDragSource::Drag& drag : f.fake.drags.drags) {
+            QCOMPARE(drag.window, NativeWindow{f.form->winId()});
+            QCOMPARE(drag.allowedEffects, kDropEffectCopy);
+            QCOMPARE(QString::fromStdU16String(drag.text), content);
+        }
     }
 
     void restoreBringsEveryTitleBack() {
@@ -232,36 +257,6 @@ private slots:
         f.scroll()->setSliderDown(false);
         QCOMPARE(f.scroll()->Value(), 4400);
         QCOMPARE(f.box(21)->geometry().top(), 0);
-    }
-
-    // A press on a box and a move past the drag distance, the button held,
-    // drag its whole content out of the window as a copy only, however little
-    // of it the box holds; a shorter move drags nothing.
-    void pressAndMoveDragsTheWholeContent_data() {
-        QTest::addColumn<QString>("content");
-        QTest::addColumn<int>("beyondDragDistance");  // pixels
-        const QString chinese = QStringLiteral("北京 Beijing ").repeated(400) + "=末尾";
-        QTest::newRow("long content") << chinese << 0;
-        QTest::newRow("short content") << QStringLiteral("邮箱 a=b") << 5;
-        QTest::newRow("a pixel short") << chinese << -1;
-    }
-    void pressAndMoveDragsTheWholeContent() {
-        QFETCH(QString, content);
-        QFETCH(int, beyondDragDistance);
-        LoadedForm f(("t=x\r\n长=" + content + "\r\n").toStdString(), /*realWindows=*/true);
-        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
-        const QPoint moved(5 + QApplication::startDragDistance() + beyondDragDistance, 5);
-        QTest::mouseMove(f.box(2), QPoint(5, 5));
-        QTest::mousePress(f.box(2), Qt::LeftButton, {}, QPoint(5, 5));
-        QTest::mouseMove(f.box(2), moved);
-        QTest::mouseRelease(f.box(2), Qt::LeftButton, {}, moved);
-        QCOMPARE(f.box(2)->selectedText(), f.box(2)->text());  // revealed, all selected
-        QCOMPARE(f.fake.drags.drags.size(), std::size_t(beyondDragDistance >= 0));
-        for (const fakes::FakeDragSource::Drag& drag : f.fake.drags.drags) {
-            QCOMPARE(drag.window, NativeWindow{f.form->winId()});
-            QCOMPARE(drag.allowedEffects, kDropEffectCopy);
-            QCOMPARE(QString::fromStdU16String(drag.text), content);
-        }
     }
 
     void menuTreeHasTheCommandsInOrder() {
