@@ -40,11 +40,13 @@ struct Fixture {
         }
         form = std::make_unique<Form1>(fake.platform);
         form->Form_Load();
+        form->Text1_MouseMove(1);  // the whole content, as the box offers it
         if (!fake.windows.messages.empty() || form->entryCount() != entries ||
-            form->entryTable()[1].content.size() != contentLength) {
+            form->Text1(1)->selectedWholeText().size() != static_cast<qsizetype>(contentLength)) {
             std::fprintf(stderr, "the data file did not load as expected\n");
             std::exit(1);
         }
+        form->re_Click();
         form->show();
         QApplication::processEvents();
     }
@@ -66,7 +68,7 @@ Form1& formWith(int entries, std::size_t contentLength) {
 }
 
 void checkWholeContentLeaves(benchmark::State& state, EntryBox& box, std::size_t length) {
-    if (box.selectedContent().size() != static_cast<qsizetype>(length)) {
+    if (box.selectedWholeText().size() != static_cast<qsizetype>(length)) {
         state.SkipWithError("the box does not offer the whole content, selected");
     }
 }

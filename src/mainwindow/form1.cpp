@@ -129,17 +129,15 @@ void Form1::Form_Load() {
 }
 
 void Form1::Text1_MouseMove(int Index) {
-    // Boxes exist for table slots only, so the boxes' bound is the table's too.
-    if (Index < 0 || Index >= Text1Count()) {
-        throw RunError(ErrorNumber::SubscriptOutOfRange, "Text1(" + std::to_string(Index) + ")");
-    }
-    // The box shows the table's own text: it copies only what can show.
-    Text1_[static_cast<std::size_t>(Index)]->reveal(
-        entryTable_[static_cast<std::size_t>(Index)].content);
+    // Index is a box's own, given to it for a table slot: within the table and
+    // the boxes both. The box shows the table's own text: it copies only what
+    // can show.
+    const auto index = static_cast<std::size_t>(Index);
+    Text1_[index]->showAllSelected(entryTable_[index].content);
 }
 
 void Form1::Text1_OLEStartDrag(int /*Index*/, int& AllowedEffects) {
-    AllowedEffects = 1;  // copy only: no drop target may take the text out of the box
+    AllowedEffects = kDropEffectCopy;  // no drop target may take the text out of the box
 }
 
 void Form1::VScroll1_Change() {
@@ -151,7 +149,7 @@ void Form1::VScroll1_Change() {
 
 void Form1::re_Click() {
     for (int loopIndex = 1; loopIndex <= entryCount_; ++loopIndex) {
-        Text1_[static_cast<std::size_t>(loopIndex)]->showTitle(
+        Text1_[static_cast<std::size_t>(loopIndex)]->setWholeText(
             qs(entryTable_[static_cast<std::size_t>(loopIndex)].title));
     }
 }

@@ -44,7 +44,6 @@ public:
     VScrollBar* VScroll1() const { return VScroll1_; }
 
     std::int16_t entryCount() const { return entryCount_; }
-    const EntryTable& entryTable() const { return entryTable_; }
 
 private:
     void createMenus();
