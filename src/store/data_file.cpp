@@ -397,7 +397,11 @@ void loadDataBytes(std::string_view bytes, const TextCodec& codec, EntryTable& t
 
 bool loadUtf8InPieces(const ReadInPieces& read, EntryTable& table, std::int16_t& entryCount) {
     Utf8Lines lines(table, entryCount);
-    if (read([&](std::string_view piece) { lines.feed(piece); }) != ReadResult::Read) {
+    const auto feed = [&](std::string_view piece) {
+        lines.feed(piece);
+        return true;
+    };
+    if (read(feed) != ReadResult::Read) {
         lines.abandon();
         return false;
     }
@@ -411,7 +415,7 @@ void loadDataFile(const FileSystem& files, const TextCodec& codec,
     // held whole beside the table. Any other file is read again, whole.
     ReadResult result = ReadResult::Read;
     const bool loaded = loadUtf8InPieces(
-        [&](const std::function<void(std::string_view)>& consume) {
+        [&](const PieceConsumer& consume) {
             return result = files.readRegularFileInPieces(path, kMaxDataFileBytes, consume);
         },
         table, entryCount);

@@ -45,8 +45,7 @@ void loadDataBytes(std::string_view bytes, const TextCodec& codec, EntryTable& t
                    std::int16_t& entryCount);
 
 // Hands a file piece by piece to its argument and says how the read went.
-using ReadInPieces =
-    std::function<ReadResult(const std::function<void(std::string_view piece)>& consume)>;
+using ReadInPieces = std::function<ReadResult(const PieceConsumer& consume)>;
 
 // Loads a file of strict UTF-8 without a byte-order mark, as loadDataBytes
 // would, from one read, checking the bytes as it loads them. Returns false,

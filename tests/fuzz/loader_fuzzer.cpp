@@ -98,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Split on the bytes before decoding, whole or read in pieces of a size
     // the input chooses, the loader keeps the same entries or refuses alike.
     const std::size_t piece = size ? 1 + data[0] % 7 : 1;
-    const auto pieces = [&](const std::function<void(std::string_view)>& consume) {
+    const auto pieces = [&](const quillo::PieceConsumer& consume) {
         for (std::size_t pos = 0; pos < bytes.size(); pos += piece) {
             consume(bytes.substr(pos, piece));
         }

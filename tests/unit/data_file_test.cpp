@@ -33,7 +33,7 @@ Pairs entriesOf(const Loaded& loaded) {
 
 // A read that hands the bytes over `size` at a time.
 ReadInPieces inPieces(const std::string& bytes, std::size_t size) {
-    return [&bytes, size](const std::function<void(std::string_view)>& consume) {
+    return [&bytes, size](const PieceConsumer& consume) {
         for (std::size_t pos = 0; pos < bytes.size(); pos += size) {
             consume(std::string_view(bytes).substr(pos, size));
         }
