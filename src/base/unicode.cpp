@@ -245,6 +245,20 @@ std::u16string decodeUtf8(std::string_view bytes) {
     return text;
 }
 
+PieceDecoded decodeUtf8Piece(std::string_view bytes, bool last, char16_t* out) {
+    char16_t* const begin = out;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        const Utf8Decoded run = decodeUtf8Prefix(bytes.substr(pos), out);
+        out += run.written;
+        pos += run.read;
+        if (run.stop == Utf8Stop::End || (run.stop == Utf8Stop::Cut && !last)) break;
+        *out++ = kReplacement;
+        ++pos;
+    }
+    return {pos, static_cast<std::size_t>(out - begin)};
+}
+
 std::u16string decodeUtf16(std::string_view bytes, Endian order) {
     const auto* in = reinterpret_cast<const Byte*>(bytes.data());
     const std::size_t units = bytes.size() / 2;

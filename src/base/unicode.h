@@ -38,6 +38,18 @@ std::size_t widenAscii(std::string_view bytes, char16_t* out);
 // bytes decode (for paths, messages and UTF-8 literals).
 std::u16string decodeUtf8(std::string_view bytes);
 
+// What a decoder of pieces did: the bytes it used and the units it wrote.
+struct PieceDecoded {
+    std::size_t used;
+    std::size_t written;
+};
+
+// UTF-8 that arrives in pieces, as decodeUtf8 decodes it, into `out`, which
+// has room for a unit per byte. It uses all the bytes when `last`, else all
+// but a character that their end cuts off, which the caller hands again with
+// the bytes that follow.
+PieceDecoded decodeUtf8Piece(std::string_view bytes, bool last, char16_t* out);
+
 enum class Endian { Little, Big };
 
 // UTF-16 bytes in the given order. An unpaired surrogate, and an odd byte
