@@ -97,7 +97,6 @@ const Byte* asciiRun(const Byte* in, const Byte* end, char16_t*& out) {
 // Decodes three-byte sequences (most of CJK) four at a time, as long as they
 // come, and returns where they end. As in asciiRun, four units are stored
 // even where fewer sequences were found.
-template <bool kStore>
 const Byte* threeByteRun(const Byte* in, const Byte* end, char16_t*& out) {
     const __m128i shape = _mm_set1_epi32(0x00C0C0F0);
     const __m128i threeBytes = _mm_set1_epi32(0x008080E0);
@@ -119,20 +118,46 @@ const Byte* threeByteRun(const Byte* in, const Byte* end, char16_t*& out) {
             _mm_andnot_si128(wrong, _mm_cmpeq_epi32(_mm_and_si128(lanes, shape), threeBytes));
         const auto rightLanes = static_cast<unsigned>(_mm_movemask_epi8(right));
         const int found = std::countr_one(rightLanes) / 4;
-        if constexpr (kStore) {
-            // Packing saturates signed values: shifted into range and back.
-            const __m128i bias = _mm_set1_epi32(0x8000);
-            const __m128i packed = _mm_packs_epi32(_mm_sub_epi32(cp, bias), bias);
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(out),
-                             _mm_xor_si128(packed, _mm_set1_epi16(-0x8000)));
-            out += found;
-        }
+        // Packing saturates signed values: shifted into range and back.
+        const __m128i bias = _mm_set1_epi32(0x8000);
+        const __m128i packed = _mm_packs_epi32(_mm_sub_epi32(cp, bias), bias);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out),
+                         _mm_xor_si128(packed, _mm_set1_epi16(-0x8000)));
+        out += found;
         in += 3 * found;
         if (found < 4) break;
     }
     return in;
 }
 
+// Checks sixteen bytes at a time as long as they hold only ASCII and
+// three-byte sequences (Chinese text and the ASCII among it), and returns
+// where the bytes checked end, at the start of a character. The leads' bit
+// patterns, shifted, must give exactly the continuation bytes there are.
+// Only the leads E1-EC, EE and EF go this way: after E0 and ED the second
+// byte's range is narrower, and readSequence sees to it.
+const Byte* checkChineseBlocks(const Byte* in, const Byte* end) {
+    const auto bits = [](__m128i lanes) { return static_cast<unsigned>(_mm_movemask_epi8(lanes)); };
+    const auto all = [](int byte) { return _mm_set1_epi8(static_cast<char>(byte)); };
+    const Byte* checked = in;
+    unsigned asked = 0;  // continuation bytes that the last block's leads ask of this one
+    for (; end - in >= 16; in += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        const unsigned high = bits(block);
+        if ((high | asked) == 0) continue;
+        if (asked == 0) checked = in;
+        // As signed bytes, continuation bytes (80-BF) are those below -64.
+        const unsigned continuation = bits(_mm_cmplt_epi8(block, all(0xC0)));
+        const unsigned lead = bits(_mm_cmpeq_epi8(_mm_and_si128(block, all(0xF0)), all(0xE0)));
+        const unsigned narrow =
+            bits(_mm_or_si128(_mm_cmpeq_epi8(block, all(0xE0)), _mm_cmpeq_epi8(block, all(0xED))));
+        const unsigned wanted = asked | lead << 1 | lead << 2;
+        if ((wanted & 0xFFFF) != continuation || (lead | continuation) != high || narrow != 0)
+            break;
+        asked = wanted >> 16;
+    }
+    return asked == 0 ? in : checked;
+}
 #endif
 
 template <bool kStore>
@@ -144,14 +169,22 @@ Utf8Decoded decode(std::string_view bytes, char16_t* out) {
         return Utf8Decoded{stop, static_cast<std::size_t>(at - begin),
                            kStore ? static_cast<std::size_t>(out - outBegin) : 0};
     };
+    const Byte* blocksFrom = begin;  // where checking in blocks may be tried again
     for (const Byte* in = begin; in < end;) {
         if (*in < 0x80) {
             in = asciiRun<kStore>(in, end, out);
             continue;
         }
 #ifdef QUILLO_SSE2
-        if (*in >= 0xE0 && *in < 0xF0) {
-            const Byte* const runEnd = threeByteRun<kStore>(in, end, out);
+        if (!kStore && in >= blocksFrom) {
+            const Byte* const checked = checkChineseBlocks(in, end);
+            // Past the block that another sequence stopped, a character at a time.
+            blocksFrom = checked + 48;
+            in = checked;
+            continue;
+        }
+        if (kStore && *in >= 0xE0 && *in < 0xF0) {
+            const Byte* const runEnd = threeByteRun(in, end, out);
             if (runEnd != in) {
                 in = runEnd;
                 continue;
