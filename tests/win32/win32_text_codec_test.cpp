@@ -58,33 +58,6 @@ TEST(Win32TextCodec, DecodesAnsiBytes) {
     }
 }
 
-// Unless it is the last, a piece that ends inside a character leaves it to
-// the next piece.
-TEST(Win32TextCodec, LeavesACharacterThatTheEndOfAPieceCuts) {
-    struct Case {
-        const char* name;
-        unsigned codePage;
-        std::string bytes;
-        bool last;
-        std::size_t used;
-        std::u16string text;
-    };
-    const std::vector<Case> cases = {
-        {"a pair cut", 936, "\xC4\xE3\xBA", false, 2, u"你"},
-        {"a pair cut in the last piece", 936, "\xC4\xE3\xBA", true, 3, u"你\uFFFD"},
-        {"a bad pair, then a pair cut", 936, "\x81\x20\xC4", false, 2, u"\uFFFD "},
-        {"UTF-8 cut", 65001, "a\xE4\xBD", false, 1, u"a"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::u16string text(c.bytes.size(), u'\0');
-        const PieceDecoded decoded =
-            Win32TextCodec(c.codePage).decodeAnsiPiece(c.bytes, c.last, text.data());
-        EXPECT_EQ(decoded.used, c.used);
-        EXPECT_EQ(text.substr(0, decoded.written), c.text);
-    }
-}
-
 TEST(Win32TextCodec, EncodesTextWithQuestionMarksForWhatIsMissing) {
     struct Case {
         const char* name;
