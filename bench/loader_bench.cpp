@@ -13,6 +13,7 @@
 #include "base/unicode.h"
 #include "platform/posix/iconv_codec.h"
 #include "platform/posix/posix_file_system.h"
+#include "store/data_file.h"
 #include "store/data_file_parts.h"
 #include "store/entry_table.h"
 
@@ -91,12 +92,23 @@ void loadFile(benchmark::State& state, const std::string& bytes, int expectedEnt
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
 }
 
+// The bytes from memory, in the pieces that a read of the file hands on.
+quillo::ReadInPieces fromMemory(const std::string& bytes) {
+    return [&bytes](const quillo::PieceConsumer& consume) {
+        constexpr std::size_t kPiece = std::size_t{1} << 20;
+        for (std::size_t pos = 0; pos < bytes.size() && consume(bytes.substr(pos, kPiece));) {
+            pos += kPiece;
+        }
+        return quillo::ReadResult::Read;
+    };
+}
+
 void decodeAndLoad(benchmark::State& state, const std::string& bytes, int expectedEntries) {
     const quillo::IconvCodec codec;
     for (auto _ : state) {
         auto table = std::make_unique<EntryTable>();
         std::int16_t entryCount = 0;
-        quillo::loadDataBytes(bytes, codec, *table, entryCount);
+        quillo::loadDataPieces(fromMemory(bytes), codec, "data.txt", *table, entryCount);
         if (entryCount != expectedEntries) state.SkipWithError("wrong number of entries");
         benchmark::DoNotOptimize(table->data());
     }
@@ -160,12 +172,15 @@ void BM_LoadDataFile_Largest(benchmark::State& state) {
 // The yardstick for loading it: reading the bytes and decoding them to one
 // text, nothing more.
 void BM_ReadAndDecode_Largest(benchmark::State& state) {
-    const quillo::IconvCodec codec;
     const quillo::PosixFileSystem files;
     const auto path = tempDir().write("data.txt", largestEntries());
     for (auto _ : state) {
-        const std::u16string text =
-            quillo::decodeDataFile(quillo::readDataFile(files, path), codec);
+        std::string bytes;
+        if (files.readRegularFile(path, quillo::kMaxDataFileBytes, bytes) !=
+            quillo::ReadResult::Read) {
+            state.SkipWithError("not read");
+        }
+        const std::u16string text = quillo::decodeUtf8(bytes);
         benchmark::DoNotOptimize(text.data());
     }
     state.SetBytesProcessed(

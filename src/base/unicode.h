@@ -6,6 +6,18 @@
 
 namespace quillo {
 
+// What a surrogate is, said once: D800-DBFF opens a pair, DC00-DFFF closes
+// it, and either alone stands for nothing.
+constexpr bool isSurrogate(char16_t unit) {
+    return (unit & 0xF800) == 0xD800;
+}
+constexpr bool isHighSurrogate(char16_t unit) {
+    return (unit & 0xFC00) == 0xD800;
+}
+constexpr bool isSurrogatePair(char16_t first, char16_t second) {
+    return isHighSurrogate(first) && (second & 0xFC00) == 0xDC00;
+}
+
 // Where a strict decode of UTF-8 stopped: at the end of the bytes, at a
 // sequence that the end cuts off (it may go on in the next piece), or at
 // one that is ill-formed. Strict: no overlong forms, no surrogates, nothing
@@ -24,31 +36,38 @@ struct Utf8Decoded {
 // only (`written` is then 0).
 Utf8Decoded decodeUtf8Prefix(std::string_view bytes, char16_t* out);
 
-bool isValidUtf8(std::string_view bytes);
-
-// The UTF-16 length of valid UTF-8: a unit for each byte that does not
-// continue a sequence, and a second one for a four-byte lead.
-std::size_t utf16Length(std::string_view utf8);
-
 // Widens the run of ASCII at the start of `bytes` into `out`, which has
 // room for a unit per byte, and returns its length.
 std::size_t widenAscii(std::string_view bytes, char16_t* out);
 
-// Strict UTF-8 decoded; each ill-formed byte becomes one U+FFFD, so any
-// bytes decode (for paths, messages and UTF-8 literals).
-std::u16string decodeUtf8(std::string_view bytes);
+// What a decoder of pieces did: the bytes it used and the units it wrote.
+struct PieceDecoded {
+    std::size_t used;
+    std::size_t written;
+};
+
+// The decoders of text that arrives in pieces, one per encoding (the code
+// page's is TextCodec::decodeAnsiPiece). Each decodes `bytes` into `out`,
+// which has room for a unit per byte, and uses all of them when `last`, else
+// all but a character that their end cuts off, which the caller hands again
+// with the bytes that follow. Cut anywhere, the pieces give the text that
+// the whole gives.
+
+// Strict UTF-8; each ill-formed byte becomes one U+FFFD, so any bytes decode.
+PieceDecoded decodeUtf8Piece(std::string_view bytes, bool last, char16_t* out);
 
 enum class Endian { Little, Big };
 
 // UTF-16 bytes in the given order. An unpaired surrogate, and an odd byte
 // at the end, each become U+FFFD.
-std::u16string decodeUtf16(std::string_view bytes, Endian order);
+PieceDecoded decodeUtf16Piece(std::string_view bytes, Endian order, bool last, char16_t* out);
 
-// The position of the first `a` or `b` in the text from `from` on, or npos;
-// and the same among the whole units of UTF-16 bytes in the given order.
+// Whole UTF-8, as decodeUtf8Piece decodes it (for paths, messages and UTF-8
+// literals).
+std::u16string decodeUtf8(std::string_view bytes);
+
+// The position of the first `a` or `b` in the text from `from` on, or npos.
 std::size_t findEither(std::u16string_view text, std::size_t from, char16_t a, char16_t b);
-std::size_t findEither(std::string_view utf16, Endian order, std::size_t from, char16_t a,
-                       char16_t b);
 
 // Whether the text holds a character that bidirectional layout may move or
 // that may turn the direction of the line: a right-to-left letter (Hebrew,

@@ -31,8 +31,7 @@ ReadResult readToEnd(OpenFile& file, std::uintmax_t maxBytes, std::string& bytes
     }
 }
 
-ReadResult readInPieces(OpenFile& file, std::uintmax_t maxBytes,
-                        const std::function<void(std::string_view piece)>& consume) {
+ReadResult readInPieces(OpenFile& file, std::uintmax_t maxBytes, const PieceConsumer& consume) {
     if (file.sizeHint() > maxBytes) return ReadResult::TooLarge;
     // Not filled first: every byte handed on has just been read.
     constexpr std::size_t kPiece = std::size_t{1} << 20;
@@ -44,7 +43,9 @@ ReadResult readInPieces(OpenFile& file, std::uintmax_t maxBytes,
         if (got == 0) return ReadResult::Read;
         total += static_cast<std::uintmax_t>(got);
         if (total > maxBytes) return ReadResult::TooLarge;
-        consume(std::string_view(piece.get(), static_cast<std::size_t>(got)));
+        if (!consume(std::string_view(piece.get(), static_cast<std::size_t>(got)))) {
+            return ReadResult::Read;
+        }
     }
 }
 
@@ -56,9 +57,9 @@ ReadResult FileSystem::readRegularFile(const std::filesystem::path& path, std::u
     return opened == ReadResult::Read ? readToEnd(*file, maxBytes, bytes) : opened;
 }
 
-ReadResult FileSystem::readRegularFileInPieces(
-    const std::filesystem::path& path, std::uintmax_t maxBytes,
-    const std::function<void(std::string_view piece)>& consume) const {
+ReadResult FileSystem::readRegularFileInPieces(const std::filesystem::path& path,
+                                               std::uintmax_t maxBytes,
+                                               const PieceConsumer& consume) const {
     std::unique_ptr<OpenFile> file;
     const ReadResult opened = openRegularFile(path, file);
     return opened == ReadResult::Read ? readInPieces(*file, maxBytes, consume) : opened;

@@ -18,6 +18,10 @@ enum class ReadResult {
     TooLarge,
 };
 
+// Takes each piece of a file as it is read; returns false once it has had
+// enough, which ends the read there.
+using PieceConsumer = std::function<bool(std::string_view piece)>;
+
 // A regular file that a backend has opened for reading.
 class OpenFile {
 public:
@@ -47,18 +51,16 @@ public:
     // read it stops with TooLarge, whatever size the file claims.
     ReadResult readRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes,
                                std::string& bytes) const;
-    // The same, but hands the file to `consume` a piece at a time, so that it
-    // is never held whole. On a result other than Read, what was consumed is
-    // of no use.
-    ReadResult readRegularFileInPieces(
-        const std::filesystem::path& path, std::uintmax_t maxBytes,
-        const std::function<void(std::string_view piece)>& consume) const;
+    // The same, but hands the file to `consume` a megabyte at a time, so that
+    // it is never held whole. On a result other than Read, what was consumed
+    // is of no use.
+    ReadResult readRegularFileInPieces(const std::filesystem::path& path, std::uintmax_t maxBytes,
+                                       const PieceConsumer& consume) const;
 };
 
 // The read loops behind readRegularFile and readRegularFileInPieces, on a file
 // already open.
 ReadResult readToEnd(OpenFile& file, std::uintmax_t maxBytes, std::string& bytes);
-ReadResult readInPieces(OpenFile& file, std::uintmax_t maxBytes,
-                        const std::function<void(std::string_view piece)>& consume);
+ReadResult readInPieces(OpenFile& file, std::uintmax_t maxBytes, const PieceConsumer& consume);
 
 }  // namespace quillo

@@ -1,11 +1,15 @@
-// Any bytes as data.txt: the loader ends with a table or with one of the errors
-// it may raise, and what it keeps obeys the file's format.
+// Any bytes as data.txt, handed to the loader whole and in pieces of a size
+// the input chooses: it keeps the entries, or makes the refusal, that a plain
+// reference gives (the simplest decoders, the code page's codec on the whole
+// file, and a line splitter that sees the whole text).
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "base/run_error.h"
 #include "base/unicode.h"
@@ -59,83 +63,110 @@ std::u16string plainDecode(std::string_view bytes, bool& valid) {
     return text;
 }
 
+// UTF-16 a unit at a time: a pair whole, an unpaired surrogate and an odd
+// last byte each U+FFFD.
+std::u16string plainUtf16(std::string_view bytes, bool little) {
+    std::u16string units;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const unsigned first = bytes[i] & 0xFF, second = bytes[i + 1] & 0xFF;
+        units += static_cast<char16_t>(little ? first | second << 8 : first << 8 | second);
+    }
+    std::u16string text;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const bool high = units[i] >= 0xD800 && units[i] <= 0xDBFF;
+        if (high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+            text += units.substr(i++, 2);
+        } else {
+            text += units[i] >= 0xD800 && units[i] <= 0xDFFF ? u'\uFFFD' : units[i];
+        }
+    }
+    return bytes.size() % 2 ? text + u'\uFFFD' : text;
+}
+
+// Titles and contents one after the other, or the refusal: its number and
+// the line it names.
+struct Loaded {
+    std::vector<std::u16string> fields;
+    std::string refusal;
+    bool operator==(const Loaded&) const = default;
+};
+
+// The file's format, on the whole text in the encoding that the file's start
+// or its bytes name: lines end at CR LF or a lone CR, the first '=' splits an
+// entry line, 145 entries at most, each of at most kMaxEntryLength characters.
+Loaded plainLoad(std::string_view bytes, const quillo::TextCodec& codec) {
+    const bool utf16 = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+    const bool utf8 = bytes.starts_with("\xEF\xBB\xBF");
+    bool valid = false;
+    std::u16string text = utf16 ? plainUtf16(bytes.substr(2), bytes[0] == '\xFF')
+                                : plainDecode(bytes.substr(utf8 ? 3 : 0), valid);
+    if (!utf16 && !utf8 && !valid) text = codec.decodeAnsi(bytes);
+    Loaded loaded;
+    for (std::size_t start = 0, lineNumber = 1; start < text.size(); ++lineNumber) {
+        const std::size_t end = std::min(text.find(u'\r', start), text.size());
+        const std::u16string_view line = std::u16string_view(text).substr(start, end - start);
+        start = end + (text.compare(end, 2, u"\r\n") == 0 ? 2 : 1);
+        const std::size_t sign = line.find(u'=');
+        if (sign == std::u16string_view::npos) continue;
+        const bool full = loaded.fields.size() == 2 * quillo::kMaxEntries;
+        if (full || line.size() - 1 > quillo::kMaxEntryLength) {
+            return {{},
+                    (full ? "9 " : "7 ") + ("data.txt 第 " + std::to_string(lineNumber) + " 行：")};
+        }
+        loaded.fields.emplace_back(line.substr(0, sign));
+        loaded.fields.emplace_back(line.substr(sign + 1));
+    }
+    return loaded;
+}
+
+Loaded pipelineLoad(std::string_view bytes, std::size_t piece, const quillo::TextCodec& codec) {
+    const auto read = [&](const quillo::PieceConsumer& consume) {
+        for (std::size_t pos = 0; pos < bytes.size() && consume(bytes.substr(pos, piece));) {
+            pos += piece;
+        }
+        return quillo::ReadResult::Read;
+    };
+    auto table = std::make_unique<quillo::EntryTable>();
+    std::int16_t entryCount = 0;
+    try {
+        quillo::loadDataPieces(read, codec, "data.txt", *table, entryCount);
+    } catch (const quillo::RunError& error) {
+        const std::string& concerns = error.concerns();
+        return {{},
+                std::to_string(static_cast<int>(error.number())) + " " +
+                    concerns.substr(0, concerns.find("：") + 3)};
+    }
+    check((*table)[0].title.empty() && (*table)[0].content.empty());
+    Loaded loaded;
+    for (std::size_t i = 1; i <= static_cast<std::size_t>(entryCount); ++i) {
+        loaded.fields.insert(loaded.fields.end(), {(*table)[i].title, (*table)[i].content});
+    }
+    return loaded;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const quillo::IconvCodec codec;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
+    // The decoders' kernels, fast paths and all, on any bytes.
     bool valid = false;
-    const std::u16string plain = plainDecode(bytes, valid);
-    check(quillo::decodeUtf8(bytes) == plain);
-    check(quillo::isValidUtf8(bytes) == valid);
-    if (valid) check(quillo::utf16Length(bytes) == plain.size());
-
-    const std::u16string text = quillo::decodeDataFile(bytes, codec);
-    // UTF-8 comes back byte for byte once decoded, byte-order mark aside.
-    if (!bytes.starts_with("\xEF\xBB\xBF") && quillo::isValidUtf8(bytes)) {
-        check(quillo::toUtf8(text) == bytes);
-    }
-    // UTF-16 gives one character a pair of bytes after the mark, and one for
-    // an odd byte at the end.
-    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
-        check(text.size() == (bytes.size() - 1) / 2);
+    const std::u16string utf8 = plainDecode(bytes, valid);
+    check(quillo::decodeUtf8(bytes) == utf8);
+    check((quillo::decodeUtf8Prefix(bytes, nullptr).stop == quillo::Utf8Stop::End) == valid);
+    if (valid) check(quillo::toUtf8(utf8) == bytes);  // and back, byte for byte
+    for (const auto order : {quillo::Endian::Little, quillo::Endian::Big}) {
+        std::u16string text(size, u'\0');
+        const auto decoded = quillo::decodeUtf16Piece(bytes, order, true, text.data());
+        check(decoded.used == size && text.substr(0, decoded.written) ==
+                                          plainUtf16(bytes, order == quillo::Endian::Little));
     }
 
-    auto table = std::make_unique<quillo::EntryTable>();
-    std::int16_t entryCount = 0;
-    std::string refusal;
-    try {
-        quillo::loadEntries(text, *table, entryCount);
-    } catch (const quillo::RunError& error) {
-        // The loader's two refusals: a 146th entry, and an entry too long to show.
-        check((error.number() == quillo::ErrorNumber::SubscriptOutOfRange &&
-               entryCount == quillo::kMaxEntries) ||
-              error.number() == quillo::ErrorNumber::OutOfMemory);
-        refusal = error.concerns();
-    }
-
-    // Split on the bytes before decoding, whole or read in pieces of a size
-    // the input chooses, the loader keeps the same entries or refuses alike.
-    const std::size_t piece = size ? 1 + data[0] % 7 : 1;
-    const auto pieces = [&](const std::function<void(std::string_view)>& consume) {
-        for (std::size_t pos = 0; pos < bytes.size(); pos += piece) {
-            consume(bytes.substr(pos, piece));
-        }
-        return quillo::ReadResult::Read;
-    };
-    for (int way = 0; way < 2; ++way) {
-        auto other = std::make_unique<quillo::EntryTable>();
-        std::int16_t otherCount = 0;
-        std::string otherRefusal;
-        try {
-            if (way == 0) {
-                quillo::loadDataBytes(bytes, codec, *other, otherCount);
-            } else if (!quillo::loadUtf8InPieces(pieces, *other, otherCount)) {
-                check(otherCount == 0);
-                continue;
-            }
-        } catch (const quillo::RunError& error) {
-            otherRefusal = error.concerns();
-        }
-        check(otherRefusal == refusal);
-        if (refusal.empty()) {
-            check(otherCount == entryCount);
-            for (int i = 1; i <= entryCount; ++i) {
-                const auto slot = static_cast<std::size_t>(i);
-                check((*other)[slot].title == (*table)[slot].title);
-                check((*other)[slot].content == (*table)[slot].content);
-            }
-        }
-    }
-    check(entryCount >= 0 && entryCount <= quillo::kMaxEntries);
-    check((*table)[0].title.empty() && (*table)[0].content.empty());
-    for (int i = 1; i <= entryCount; ++i) {
-        const quillo::Entry& entry = (*table)[static_cast<std::size_t>(i)];
-        // The title ends at the first '=', and no line end survives the split.
-        check(entry.title.find(u'=') == std::u16string::npos);
-        check(entry.title.find(u'\r') == std::u16string::npos);
-        check(entry.content.find(u'\r') == std::u16string::npos);
+    const Loaded expected = plainLoad(bytes, codec);
+    const std::size_t chosen = size ? 1 + data[0] % 64 : 1;
+    for (const std::size_t piece : {chosen, std::max<std::size_t>(size, 1)}) {
+        check(pipelineLoad(bytes, piece, codec) == expected);
     }
     return 0;
 }

@@ -62,7 +62,10 @@ TEST_F(PosixReadRegularFile, OnlyRegularFilesAreReadAndNothingWaits) {
         EXPECT_EQ(bytes, c.result == ReadResult::Read ? "a=b" : "");
         std::string pieces;
         EXPECT_EQ(files_.readRegularFileInPieces(path, 1024,
-                                                 [&](std::string_view piece) { pieces += piece; }),
+                                                 [&](std::string_view piece) {
+                                                     pieces += piece;
+                                                     return true;
+                                                 }),
                   c.result);
         if (c.result == ReadResult::Read) {
             EXPECT_EQ(pieces, "a=b");
@@ -75,7 +78,8 @@ TEST_F(PosixReadRegularFile, ProcFilesAreReadPastTheSizeTheyClaim) {
     ASSERT_EQ(files_.readRegularFile("/proc/self/status", 1 << 20, bytes), ReadResult::Read);
     EXPECT_NE(bytes.find("Name:"), std::string::npos);
     EXPECT_EQ(files_.readRegularFile("/proc/self/status", 10, bytes), ReadResult::TooLarge);
-    EXPECT_EQ(files_.readRegularFileInPieces("/proc/self/status", 10, [](std::string_view) {}),
+    EXPECT_EQ(files_.readRegularFileInPieces("/proc/self/status", 10,
+                                             [](std::string_view) { return true; }),
               ReadResult::TooLarge);
 }
 

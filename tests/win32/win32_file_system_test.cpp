@@ -72,7 +72,10 @@ TEST_F(Win32FileSystemTest, OnlyRegularFilesAreRead) {
         EXPECT_EQ(bytes, c.result == ReadResult::Read ? "a=b" : "");
         std::string pieces;
         EXPECT_EQ(files.readRegularFileInPieces(c.path, 1024,
-                                                [&](std::string_view piece) { pieces += piece; }),
+                                                [&](std::string_view piece) {
+                                                    pieces += piece;
+                                                    return true;
+                                                }),
                   c.result);
         if (c.result == ReadResult::Read) {
             EXPECT_EQ(pieces, "a=b");
@@ -80,8 +83,9 @@ TEST_F(Win32FileSystemTest, OnlyRegularFilesAreRead) {
     }
     std::string bytes;
     EXPECT_EQ(files.readRegularFile(dir_ / "data.txt", 2, bytes), ReadResult::TooLarge);
-    EXPECT_EQ(files.readRegularFileInPieces(dir_ / "data.txt", 2, [](std::string_view) {}),
-              ReadResult::TooLarge);
+    EXPECT_EQ(
+        files.readRegularFileInPieces(dir_ / "data.txt", 2, [](std::string_view) { return true; }),
+        ReadResult::TooLarge);
     for (const HANDLE pipe : pipes) CloseHandle(pipe);
 }
 

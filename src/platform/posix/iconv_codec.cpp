@@ -31,42 +31,33 @@ Converter openConverter(const char* to, const char* from) {
     return Converter(cd);
 }
 
-// Converts `input`, passing each unconvertible unit to `substitute`, which appends
-// a replacement to the output and says how many input bytes to skip.
-template <typename Substitute>
-std::string convert(iconv_t cd, std::string_view input, std::size_t unit, Substitute substitute) {
-    std::string out;
-    out.resize(input.size() * 2 + 16);
+// The one iconv loop, for both directions: converts `input` into `out`,
+// which has two bytes of room for each byte of input (a unit per byte, when
+// decoding). A sequence that iconv cannot convert becomes `replacement`, `unit`
+// bytes skipped; so does one that the end cuts off, unless `cutGoesOn` (the
+// bytes after the input finish it).
+PieceDecoded convert(iconv_t cd, std::string_view input, std::size_t unit,
+                     std::string_view replacement, bool cutGoesOn, char* out) {
     char* in = const_cast<char*>(input.data());
     std::size_t inLeft = input.size();
-    std::size_t used = 0;
-    while (inLeft > 0) {
-        char* outPtr = out.data() + used;
-        std::size_t outLeft = out.size() - used;
-        const std::size_t result = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-        used = out.size() - outLeft;
-        if (result != static_cast<std::size_t>(-1)) break;
-        if (errno == E2BIG) {
-            out.resize(out.size() * 2);
-        } else {
-            // EILSEQ or EINVAL (a sequence cut off at the end): replace one unit.
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            const std::string replacement = substitute();
-            out.resize(std::max(out.size(), used + replacement.size() + 16));
-            out.replace(used, replacement.size(), replacement);
-            used += replacement.size();
-            const std::size_t skip = std::min(unit, inLeft);
-            in += skip;
-            inLeft -= skip;
-        }
+    char* to = out;
+    std::size_t toLeft = 2 * input.size();
+    while (inLeft > 0 && iconv(cd, &in, &inLeft, &to, &toLeft) == static_cast<std::size_t>(-1)) {
+        if (errno == E2BIG || (errno == EINVAL && cutGoesOn)) break;
+        // EILSEQ, or EINVAL at a sequence that nothing after it finishes.
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        to = std::copy(replacement.begin(), replacement.end(), to);
+        toLeft -= replacement.size();
+        const std::size_t skip = std::min(unit, inLeft);
+        in += skip;
+        inLeft -= skip;
     }
-    out.resize(used);
-    return out;
+    return {input.size() - inLeft, static_cast<std::size_t>(to - out)};
 }
 
-// The first byte below 40 in bytes[pos, limit), or limit: eight bytes at a
-// time, each flagged when it is below 40 (the lowest flag is exact).
-std::size_t byteBelow40(std::string_view bytes, std::size_t pos, std::size_t limit) {
+// The first byte below 0x40 in bytes[pos, limit), or limit: eight bytes at a
+// time, each flagged when it is below 0x40 (the lowest flag is exact).
+std::size_t byteBelow0x40(std::string_view bytes, std::size_t pos, std::size_t limit) {
     if constexpr (std::endian::native == std::endian::little) {
         for (; pos + 8 <= limit; pos += 8) {
             std::uint64_t word = 0;
@@ -81,51 +72,36 @@ std::size_t byteBelow40(std::string_view bytes, std::size_t pos, std::size_t lim
 
 }  // namespace
 
-std::u16string IconvCodec::decodeAnsi(std::string_view bytes) const {
+PieceDecoded IconvCodec::decodeAnsiPiece(std::string_view bytes, bool last, char16_t* out) const {
     const Converter cd = openConverter(
         std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE", "CP936");
-    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    std::u16string text;
-    text.reserve(bytes.size());  // a unit per byte is enough
-    // A step at a time through a buffer: a string sized first would be filled
-    // with zeros for nothing.
-    constexpr std::size_t kStep = 4096;
-    char16_t step[kStep];
+    constexpr char16_t kReplacement = u'\uFFFD';
+    const std::string_view replacement(reinterpret_cast<const char*>(&kReplacement), 2);
+    char16_t* const begin = out;
     std::size_t pos = 0;
     while (pos < bytes.size()) {
-        // ASCII is itself in code page 936, and a byte below 40 (a space, a
+        // ASCII is itself in code page 936, and a byte below 0x40 (a space, a
         // digit, a line end, the sign) is never the second of a pair, so a
         // run of ASCII after such a byte needs no iconv. Each call of iconv
         // costs some hundred instructions: it gets at least a few hundred
         // bytes, short runs of ASCII and all.
-        const std::size_t ascii = widenAscii(bytes.substr(pos, kStep), step);
-        text.append(step, ascii);
-        pos += ascii;
+        const std::size_t run = widenAscii(bytes.substr(pos), out);
+        out += run;
+        pos += run;
+        constexpr std::size_t kStep = 4096;
         const std::size_t limit = std::min(bytes.size(), pos + kStep);
-        const std::size_t end = byteBelow40(bytes, std::min(pos + 256, limit), limit);
-        const bool cutByStep = end < bytes.size() && byteAt(end) >= 0x40;
-        char* in = const_cast<char*>(bytes.data() + pos);
-        std::size_t inLeft = end - pos;
-        char* out = reinterpret_cast<char*>(step);
-        std::size_t outLeft = sizeof step;
-        while (inLeft > 0) {
-            if (iconv(cd.get(), &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1)) {
-                break;
-            }
-            if (errno == EINVAL && cutByStep) break;  // the pair goes on in the next step
-            // EILSEQ, or EINVAL at a pair cut off: the byte becomes U+FFFD.
-            iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
-            const char16_t replacement = u'\uFFFD';
-            std::memcpy(out, &replacement, sizeof replacement);
-            out += sizeof replacement;
-            outLeft -= sizeof replacement;
-            ++in;
-            --inLeft;
-        }
-        text.append(step, static_cast<std::size_t>(out - reinterpret_cast<char*>(step)) / 2);
-        pos = static_cast<std::size_t>(in - bytes.data());
+        const std::size_t end = byteBelow0x40(bytes, std::min(pos + 256, limit), limit);
+        // A pair that the end of the step cuts goes on after it, unless a byte
+        // below 0x40 or the end of the whole text comes next.
+        const bool cutGoesOn =
+            end < bytes.size() ? static_cast<unsigned char>(bytes[end]) >= 0x40 : !last;
+        const PieceDecoded step = convert(cd.get(), bytes.substr(pos, end - pos), 1, replacement,
+                                          cutGoesOn, reinterpret_cast<char*>(out));
+        pos += step.used;
+        out += step.written / 2;
+        if (pos < end && end == bytes.size()) break;  // the next piece finishes the pair
     }
-    return text;
+    return {pos, static_cast<std::size_t>(out - begin)};
 }
 
 std::string IconvCodec::encodeAnsi(std::u16string_view text) const {
@@ -135,7 +111,9 @@ std::string IconvCodec::encodeAnsi(std::u16string_view text) const {
         raw[2 * i + 1] = static_cast<char>(text[i] >> 8);
     }
     const Converter cd = openConverter("CP936", "UTF-16LE");
-    return convert(cd.get(), raw, 2, [] { return std::string("?"); });
+    std::string bytes(raw.size() * 2, '\0');
+    bytes.resize(convert(cd.get(), raw, 2, "?", false, bytes.data()).written);
+    return bytes;
 }
 
 }  // namespace quillo

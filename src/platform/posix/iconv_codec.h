@@ -8,7 +8,7 @@ namespace quillo {
 // files are written on.
 class IconvCodec : public TextCodec {
 public:
-    std::u16string decodeAnsi(std::string_view bytes) const override;
+    PieceDecoded decodeAnsiPiece(std::string_view bytes, bool last, char16_t* out) const override;
     std::string encodeAnsi(std::u16string_view text) const override;
 };
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "base/run_error.h"
@@ -19,43 +20,45 @@ int checkedLength(std::size_t size) {
     return static_cast<int>(size);
 }
 
-// Appends the text of `bytes`; false, appending nothing, when any byte
-// sequence is invalid in the code page.
-bool decodeStrict(unsigned codePage, std::string_view bytes, std::u16string& text) {
+// Decodes `bytes` into `out`, which has room for a unit per byte, and
+// returns the units written; none when any byte sequence is invalid in the
+// code page.
+std::size_t decodeStrict(unsigned codePage, std::string_view bytes, char16_t* out) {
     const int length = checkedLength(bytes.size());
-    const int needed =
-        MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
-    if (needed <= 0) return false;
-    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
-    MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, wide.data(), needed);
-    text.append(wide.begin(), wide.end());
-    return true;
+    const int written = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length,
+                                            reinterpret_cast<wchar_t*>(out), length);
+    return static_cast<std::size_t>(std::max(written, 0));
 }
 
-// Bytes of the character at `pos`: two for a lead byte that has a byte after it.
-std::size_t characterLength(unsigned codePage, std::string_view bytes, std::size_t pos) {
-    const bool lead = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(bytes[pos]));
-    return lead && pos + 1 < bytes.size() ? 2 : 1;
+// Bytes of the character at `pos`: two for a lead byte that has a byte after
+// it; none for one that the end cuts off, unless nothing follows the bytes.
+std::size_t characterLength(unsigned codePage, std::string_view bytes, std::size_t pos, bool last) {
+    if (!IsDBCSLeadByteEx(codePage, static_cast<BYTE>(bytes[pos]))) return 1;
+    if (pos + 1 < bytes.size()) return 2;
+    return last ? 1 : 0;
 }
 
 // Left to itself, Windows turns undefined bytes into private-use or '?'
-// characters that look like text. One character at a time, each bad sequence
-// becomes U+FFFD instead and the next byte starts afresh.
-void decodeEachCharacter(unsigned codePage, std::string_view bytes, std::u16string& text) {
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        const std::size_t length = characterLength(codePage, bytes, pos);
-        wchar_t wide[2];
-        const int count = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data() + pos,
-                                              static_cast<int>(length), wide, 2);
+// characters that look like text. One character at a time from `pos` until
+// `end` is reached or passed, each bad sequence becomes U+FFFD instead and
+// the next byte starts afresh. Returns where it stopped.
+std::size_t decodeEachCharacter(unsigned codePage, std::string_view bytes, std::size_t pos,
+                                std::size_t end, bool last, char16_t*& out) {
+    while (pos < end) {
+        const std::size_t length = characterLength(codePage, bytes, pos, last);
+        if (length == 0) break;  // the next piece finishes it
+        const int count = MultiByteToWideChar(
+            codePage, MB_ERR_INVALID_CHARS, bytes.data() + pos, static_cast<int>(length),
+            reinterpret_cast<wchar_t*>(out), static_cast<int>(length));
         if (count > 0) {
-            text.append(wide, wide + count);
+            out += count;
             pos += length;
         } else {
-            text.push_back(u'\uFFFD');
+            *out++ = u'\uFFFD';
             ++pos;
         }
     }
+    return pos;
 }
 
 }  // namespace
@@ -64,27 +67,36 @@ Win32TextCodec::Win32TextCodec() : codePage_(GetACP()) {}
 
 Win32TextCodec::Win32TextCodec(unsigned codePage) : codePage_(codePage) {}
 
-std::u16string Win32TextCodec::decodeAnsi(std::string_view bytes) const {
+PieceDecoded Win32TextCodec::decodeAnsiPiece(std::string_view bytes, bool last,
+                                             char16_t* out) const {
     // With the UTF-8 code page the store's own decoder gives the same result
     // and the same replacement of bad sequences.
-    if (codePage_ == CP_UTF8) return decodeUtf8(bytes);
+    if (codePage_ == CP_UTF8) return decodeUtf8Piece(bytes, last, out);
 
-    // In pieces that end between characters, so that one bad byte costs the
-    // slow way through its own piece only.
-    constexpr std::size_t kPiece = 64 * 1024;
-    std::u16string text;
-    text.reserve(bytes.size());
+    // In steps that end between characters, so that one bad byte costs the
+    // slow way through its own step only.
+    constexpr std::size_t kStep = 64 * 1024;
+    char16_t* const begin = out;
     std::size_t pos = 0;
     while (pos < bytes.size()) {
         std::size_t end = pos;
-        while (end < bytes.size() && end - pos < kPiece) {
-            end += characterLength(codePage_, bytes, end);
+        while (end < bytes.size() && end - pos < kStep) {
+            const std::size_t length = characterLength(codePage_, bytes, end, last);
+            if (length == 0) break;  // the next piece finishes it
+            end += length;
         }
-        const std::string_view piece = bytes.substr(pos, end - pos);
-        if (!decodeStrict(codePage_, piece, text)) decodeEachCharacter(codePage_, piece, text);
-        pos = end;
+        if (end == pos) break;
+        // A bad pair is one byte, and the byte after it starts afresh: past
+        // one, the characters are told apart one by one.
+        if (const std::size_t written =
+                decodeStrict(codePage_, bytes.substr(pos, end - pos), out)) {
+            out += written;
+            pos = end;
+        } else {
+            pos = decodeEachCharacter(codePage_, bytes, pos, end, last, out);
+        }
     }
-    return text;
+    return {pos, static_cast<std::size_t>(out - begin)};
 }
 
 std::string Win32TextCodec::encodeAnsi(std::u16string_view text) const {

@@ -13,7 +13,7 @@ public:
 
     unsigned codePage() const { return codePage_; }
 
-    std::u16string decodeAnsi(std::string_view bytes) const override;
+    PieceDecoded decodeAnsiPiece(std::string_view bytes, bool last, char16_t* out) const override;
     std::string encodeAnsi(std::u16string_view text) const override;
 
 private:
