@@ -15,6 +15,7 @@
 #include "platform/system_services.h"
 #include "platform/text_codec.h"
 #include "store/data_file.h"
+#include "support/temp_folder.h"
 
 namespace quillo {
 namespace {
@@ -262,45 +263,20 @@ TEST(LoadDataPieces, EveryEncodingAndEveryCutGiveTheSameEntries) {
     }
 }
 
-class DataFileOnDisk : public ::testing::Test {
+class DataFileOnDisk : public testing::TempFolderTest {
 protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("quillo_data_file_test_" +
-                std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add);
-        // On Windows a file without permissions is merely read-only, and a
-        // read-only file cannot be removed.
-        for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
-            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add);
-        }
-        std::filesystem::remove_all(dir_);
-    }
-    std::filesystem::path write(const std::string& bytes) {
-        const auto path = dir_ / "data.txt";
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
     Loaded load(const std::filesystem::path& path) {
         Loaded loaded;
         loadDataFile(*services_.files, *services_.codec, path, loaded.table, loaded.entryCount);
         return loaded;
     }
 
-    std::filesystem::path dir_;
     SystemServices services_ = makeSystemServices();
 };
 
 TEST_F(DataFileOnDisk, LoadsGbkAndLeavesTheFileAlone) {
     const std::string bytes = "\xB5\xE7\xBB\xB0=010-12345678\r\nx";
-    const auto path = write(bytes);
+    const auto path = write("data.txt", bytes);
     const Loaded loaded = load(path);
     ASSERT_EQ(loaded.entryCount, 1);
     EXPECT_EQ(loaded.table[1].title, u"电话");
