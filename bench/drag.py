@@ -19,6 +19,7 @@ medians as JSON.
     drag.py --quillo PATH --receiver PATH --json FILE [--runs N]
 """
 import argparse
+import ctypes
 import json
 import os
 import shutil
@@ -46,7 +47,9 @@ class DropTimes(XRecorder):
     sees them: for each, the time from the release to the target's
     XdndFinished, and the program's parts of it: to its XdndDrop, to its
     answers, and to the pieces of an INCR reply, which it sends as each is
-    asked for."""
+    asked for; and the bytes of its answers. A part ends when the X server
+    has taken in the request, so a large answer includes the server's intake
+    of its bytes, which intake_ms measures alone."""
 
     def __init__(self, s):
         super().__init__(s, core_requests=(CHANGE_PROPERTY, SEND_EVENT),
@@ -68,7 +71,8 @@ class DropTimes(XRecorder):
         kind = data[0] & 0x7F
         if category == FROM_SERVER and kind == BUTTON_RELEASE:
             self.released = now
-            self.parts = {"drop ms": 0.0, "answers ms": 0.0, "pieces ms": 0.0, "pieces": 0}
+            self.parts = {"drop ms": 0.0, "answers ms": 0.0, "pieces ms": 0.0, "pieces": 0,
+                          "bytes": 0}
         elif category == FROM_CLIENT and kind == 22 and word(data, 8) == self.atoms["XdndSelection"]:
             self.program = id_base  # SetSelectionOwner: the program starts a drag
         elif id_base != self.program:
@@ -85,13 +89,16 @@ class DropTimes(XRecorder):
                 self.parts["answers ms"] += (now - self.asked) * 1000
                 self.asked = None
         elif category == FROM_CLIENT and kind == CHANGE_PROPERTY:
-            target = (word(data, 4), word(data, 8))
-            if word(data, 12) == self.atoms["INCR"]:
+            # A big request (no length in its first word) has its fields 4 bytes on.
+            at = 4 if data[2:4] == b"\0\0" else 0
+            target = (word(data, at + 4), word(data, at + 8))
+            self.parts["bytes"] += word(data, at + 20) * data[at + 16] // 8
+            if word(data, at + 12) == self.atoms["INCR"]:
                 self.incr.add(target)
             elif target in self.deleted:  # a piece, asked for by deleting the last
                 self.parts["pieces ms"] += (now - self.deleted.pop(target)) * 1000
                 self.parts["pieces"] += 1
-                if word(data, 20) == 0:
+                if word(data, at + 20) == 0:
                     self.incr.discard(target)
         elif kind == SELECTION_REQUEST and word(data, 16) == self.atoms["XdndSelection"]:
             self.asked = now
@@ -101,6 +108,25 @@ class DropTimes(XRecorder):
             self.drops.append(dict(self.parts, ms=(now - self.released) * 1000,
                                    taken=data[16] & 1))
             self.released = None
+
+
+    def intake_ms(self, size):
+        """How long the X server takes in a property of size bytes from a
+        client of its own, the least any answer of that size costs: the
+        median of three, put on the root window and taken off again."""
+        x11, display = self.x11, self.control
+        root = x11.XDefaultRootWindow(display)
+        atom = self.atom("QUILLO_BENCH_INTAKE")
+        data = ctypes.create_string_buffer(b"x" * size, size)
+        times = []
+        for _ in range(3):
+            start = time.monotonic()
+            x11.XChangeProperty(display, root, atom, 31, 8, 0, data, size)  # STRING, replace
+            x11.XSync(display, 0)
+            times.append((time.monotonic() - start) * 1000)
+        x11.XDeleteProperty(display, root, atom)
+        x11.XSync(display, 0)
+        return statistics.median(times)
 
 
 class DropReceiver(receivers.Receiver):
@@ -150,12 +176,16 @@ def main():
                         number += 1
                         got = receiver.received(number, content.encode())
                         check(got == content.encode(), f"{target} got {len(got)} bytes of {name}")
-                    result.setdefault(f"{target}, {name}", []).append(times.drops[-1])
+                    drop = times.drops[-1]
+                    drop["intake ms"] = times.intake_ms(drop["bytes"])
+                    result.setdefault(f"{target}, {name}", []).append(drop)
     for key, drops in list(result.items())[1:]:
         result[key] = {field: statistics.median(d[field] for d in drops) for field in drops[0]}
-        print(f"{key}: {result[key]['ms']:.0f} ms from the release; the program's part: "
-              f"{result[key]['drop ms']:.1f} ms to drop, {result[key]['answers ms']:.1f} ms to "
-              f"answer, {result[key]['pieces ms']:.1f} ms for {result[key]['pieces']:.0f} pieces "
+        d = result[key]
+        print(f"{key}: {d['ms']:.0f} ms from the release; the program's part: "
+              f"{d['drop ms']:.1f} ms to drop, {d['answers ms']:.1f} ms to answer, "
+              f"{d['pieces ms']:.1f} ms for {d['pieces']:.0f} INCR pieces; the X server alone "
+              f"takes {d['intake ms']:.1f} ms to take in its {d['bytes'] / 1e6:.2f} MB "
               f"(medians of {len(drops)})")
     with open(args.json, "w") as out:
         json.dump(result, out, indent=2)
