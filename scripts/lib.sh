@@ -6,7 +6,8 @@
 # (ensure_packages_for linux).
 declare -A QUILLO_PACKAGES=(
     # Building on Linux and running every test there: the compiler, Qt and
-    # its translations, GoogleTest, the X server and the tools that drive the
+    # its translations, Qt's Wayland client with what its layer shell
+    # integration is built from (dpkg-dev fetches Debian's source), GoogleTest, the X server and the tools that drive the
     # program, the window managers, the programs the drags drop into, and
     # GNOME's Wayland session (mutter with Xwayland, its session bus and
     # settings, and Debian's Python with D-Bus, which drives its pointer).
@@ -17,7 +18,9 @@ declare -A QUILLO_PACKAGES=(
         openbox fluxbox jwm
         fonts-wqy-microhei clang-format python3
         chromium mousepad gnome-text-editor
-        mutter xwayland dbus-daemon libglib2.0-bin python3-dbus"
+        mutter xwayland dbus-daemon libglib2.0-bin python3-dbus
+        qt6-wayland qt6-wayland-dev qt6-wayland-dev-tools qt6-base-private-dev libwayland-dev
+        dpkg-dev"
     # quillo.exe and its tests, cross-built: MinGW-w64; Debian's source of Qt
     # and the host's Qt tools, from which Qt for Windows is built; Wine, which
     # the toolchain names as the emulator.
@@ -84,10 +87,31 @@ ensure_packages_for() {
     fi
 }
 
-# build DIR [CMAKE ARGS...]: configures once and builds.
+# ensure_deb_src: Debian's source packages come from the same mirror as its
+# binaries once a deb-src entry is there: a copy of the system's entry with
+# that type.
+ensure_deb_src() {
+    grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/ &&
+        return 0
+    echo "Adding a deb-src entry for the system's mirror"
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+        sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+            as_root tee /etc/apt/sources.list.d/quillo-deb-src.sources >/dev/null
+    else
+        sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
+            as_root tee /etc/apt/sources.list.d/quillo-deb-src.list >/dev/null
+    fi
+    apt_get update -qq
+}
+
+# build DIR [CMAKE ARGS...]: configures once and builds. The source of Qt's
+# Wayland module is fetched first, so that the layer shell integration is
+# built (src/platform/wayland/wayland.cmake); without it Quillo keeps XWayland.
 build() {
     local dir=$1
     shift
+    "$QUILLO_ROOT/scripts/fetch-qtwayland-source" >/dev/null ||
+        echo "No source of Qt's Wayland module: built without the layer shell" >&2
     if [ ! -f "$dir/build.ninja" ]; then
         cmake -S "$QUILLO_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     fi

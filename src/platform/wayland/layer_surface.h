@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QtWaylandClient/private/qwaylandshellsurface_p.h>
+
+#include <QSize>
+#include <optional>
+
+#include "platform/layer_placement.h"
+#include "qwayland-wlr-layer-shell-unstable-v1.h"
+
+namespace quillo {
+
+// A window of ours as a surface of the layer shell. It goes where Qt places
+// the window, its decoration included, so the window system's placement and
+// Qt's own placement of dialogs over their owner work as on any platform.
+class LayerSurface : public QtWaylandClient::QWaylandShellSurface,
+                     public QtWayland::zwlr_layer_surface_v1 {
+    Q_OBJECT
+
+public:
+    LayerSurface(QtWayland::zwlr_layer_shell_v1& shell, QtWaylandClient::QWaylandWindow* window,
+                 LayerRole role);
+    ~LayerSurface() override;
+
+    LayerRole role() const { return role_; }
+
+    bool isExposed() const override { return configured_; }
+    bool handleExpose(const QRegion& region) override;
+    void applyConfigure() override;
+    // No compositor frames a layer surface: Qt draws the caption and the close
+    // button itself.
+    bool wantsDecorations() const override { return true; }
+    void setWindowGeometry(const QRect&) override { place(); }
+    void setWindowPosition(const QPoint&) override { place(); }
+
+private:
+    void zwlr_layer_surface_v1_configure(uint32_t serial, uint32_t width, uint32_t height) override;
+    void zwlr_layer_surface_v1_closed() override;
+    void place();
+
+    LayerRole role_;
+    std::uint32_t shellVersion_;
+    std::optional<LayerPlacement> placed_;
+    bool configured_ = false;
+    QSize configuredSize_;
+};
+
+}  // namespace quillo
