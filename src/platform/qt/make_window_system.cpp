@@ -5,6 +5,7 @@
 #include "platform/qt/qt_window_system.h"
 #include "platform/qt/x11_drag_source.h"
 #include "platform/qt/x11_window_system.h"
+#include "platform/wayland/wayland_drag_source.h"
 
 namespace quillo {
 namespace {
@@ -24,6 +25,9 @@ std::unique_ptr<WindowSystem> makeWindowSystem() {
 
 std::unique_ptr<DragSource> makeDragSource() {
     if (onX11()) return std::make_unique<X11DragSource>();
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+        return std::make_unique<WaylandDragSource>();
+    }
     return std::make_unique<QtDragSource>();
 }
 
