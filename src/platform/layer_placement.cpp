@@ -6,16 +6,19 @@ namespace {
 // Keyboard focus on demand came with version 4 of the layer shell.
 constexpr std::uint32_t kOnDemandSince = 4;
 
-KeyboardInteractivity keyboardFor(LayerRole role, std::uint32_t shellVersion) {
+KeyboardInteractivity keyboardFor(LayerRole role, std::uint32_t shellVersion, bool pointerOver) {
     // A modal box takes the keyboard while it is open, as on Windows.
     if (role == LayerRole::Owned) return KeyboardInteractivity::Exclusive;
     // The main window takes it when the user clicks into it, and gives it back
     // when the user clicks elsewhere. Before version 4 only KWin offers the
     // layer shell here (5.27 offers version 3), and KWin gives an "exclusive"
-    // surface of the top layer the keyboard by those same clicks; without it
-    // no box could be typed into.
-    return shellVersion >= kOnDemandSince ? KeyboardInteractivity::OnDemand
-                                          : KeyboardInteractivity::Exclusive;
+    // surface of the top layer the keyboard by those same clicks.
+    if (shellVersion < kOnDemandSince) return KeyboardInteractivity::Exclusive;
+    // On demand, but only while the pointer is over it: sway 1.7 gives such a
+    // surface the keyboard when it appears, and keeps it there through clicks
+    // into other windows until the surface stops asking for it; the text
+    // dropped into an editor could not be typed on.
+    return pointerOver ? KeyboardInteractivity::OnDemand : KeyboardInteractivity::None;
 }
 
 }  // namespace
@@ -25,7 +28,7 @@ Layer layerFor(LayerRole role) {
 }
 
 LayerPlacement placeOnLayer(LayerRole role, PixelRect frame, PixelRect output,
-                            std::uint32_t shellVersion) {
+                            std::uint32_t shellVersion, bool pointerOver) {
     LayerPlacement placement;
     placement.layer = layerFor(role);
     // Anchored to the output's top left corner, the margins are the frame's
@@ -38,7 +41,7 @@ LayerPlacement placeOnLayer(LayerRole role, PixelRect frame, PixelRect output,
     // Nothing is reserved for us, and panels do not push us off our place:
     // Windows places a topmost window at its coordinates, taskbar or not.
     placement.exclusiveZone = -1;
-    placement.keyboard = keyboardFor(role, shellVersion);
+    placement.keyboard = keyboardFor(role, shellVersion, pointerOver);
     return placement;
 }
 

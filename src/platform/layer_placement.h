@@ -37,8 +37,9 @@ Layer layerFor(LayerRole role);
 
 // Where a window of `role` goes so that its frame, decoration included, covers
 // `frame` (logical pixels of the desktop) on the output at `output`, under a
-// layer shell of `shellVersion`.
+// layer shell of `shellVersion`, and whether it asks for the keyboard while
+// the pointer is over it, or over a menu of it, or not.
 LayerPlacement placeOnLayer(LayerRole role, PixelRect frame, PixelRect output,
-                            std::uint32_t shellVersion);
+                            std::uint32_t shellVersion, bool pointerOver);
 
 }  // namespace quillo

@@ -3,6 +3,7 @@
 #include <QtWaylandClient/private/qwaylandscreen_p.h>
 #include <QtWaylandClient/private/qwaylandwindow_p.h>
 
+#include <QEvent>
 #include <QRect>
 #include <QRegion>
 #include <QWindow>
@@ -22,6 +23,7 @@ LayerSurface::LayerSurface(QtWayland::zwlr_layer_shell_v1& shell, QWaylandWindow
     init(shell.get_layer_surface(window->wlSurface(), screen ? screen->output() : nullptr,
                                  static_cast<std::uint32_t>(layerFor(role)),
                                  window->window()->title()));
+    window->window()->installEventFilter(this);
     place();
 }
 
@@ -58,6 +60,14 @@ void LayerSurface::zwlr_layer_surface_v1_closed() {
     window()->window()->close();
 }
 
+bool LayerSurface::eventFilter(QObject*, QEvent* event) {
+    if (event->type() == QEvent::Enter || event->type() == QEvent::Leave) {
+        pointerOver_ = event->type() == QEvent::Enter;
+        place();
+    }
+    return false;
+}
+
 void LayerSurface::place() {
     QWaylandWindow* qtWindow = window();
     const QRect frame = frameOnDesktop(*qtWindow);
@@ -65,7 +75,8 @@ void LayerSurface::place() {
     const QRect output = screen ? screen->geometry() : QRect();
     const LayerPlacement placement =
         placeOnLayer(role_, {frame.x(), frame.y(), frame.width(), frame.height()},
-                     {output.x(), output.y(), output.width(), output.height()}, shellVersion_);
+                     {output.x(), output.y(), output.width(), output.height()}, shellVersion_,
+                     pointerOver_ || openPopups_ > 0);
     if (placed_ == placement) return;
     placed_ = placement;
     set_anchor(placement.anchor);

@@ -23,6 +23,13 @@ public:
     ~LayerSurface() override;
 
     LayerRole role() const { return role_; }
+    // A menu of the window keeps the keyboard for it while open; it may
+    // close with the pointer elsewhere.
+    void popupOpened() { ++openPopups_; }
+    void popupClosed() {
+        --openPopups_;
+        place();
+    }
 
     bool isExposed() const override { return configured_; }
     bool handleExpose(const QRegion& region) override;
@@ -36,12 +43,16 @@ public:
 private:
     void zwlr_layer_surface_v1_configure(uint32_t serial, uint32_t width, uint32_t height) override;
     void zwlr_layer_surface_v1_closed() override;
+    // Follows the pointer into and out of the window.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void place();
 
     LayerRole role_;
     std::uint32_t shellVersion_;
     std::optional<LayerPlacement> placed_;
     bool configured_ = false;
+    bool pointerOver_ = false;
+    int openPopups_ = 0;
     QSize configuredSize_;
 };
 

@@ -24,8 +24,10 @@ PopupSurface::PopupSurface(QtWayland::xdg_wm_base& wm, QWaylandWindow* window,
 
 PopupSurface::~PopupSurface() {
     popup_.reset();
-    if (parent_) parent_->removeChildPopup(window());
     destroy();
+    if (!parent_) return;
+    parent_->removeChildPopup(window());
+    if (auto* layer = qobject_cast<LayerSurface*>(parent_->shellSurface())) layer->popupClosed();
 }
 
 void PopupSurface::openFrom(QtWayland::xdg_wm_base& wm, QWaylandWindow& parent) {
@@ -58,6 +60,7 @@ void PopupSurface::openFrom(QtWayland::xdg_wm_base& wm, QWaylandWindow& parent) 
     // A popup of a layer surface is given its parent by the layer shell.
     if (auto* layer = qobject_cast<LayerSurface*>(parent.shellSurface())) {
         layer->get_popup(popup_->object());
+        layer->popupOpened();
     }
     parent.addChildPopup(window());
 
