@@ -3,6 +3,8 @@
 #include <QtWaylandClient/private/qwaylanddisplay_p.h>
 #include <QtWaylandClient/private/qwaylandwindow_p.h>
 
+#include <wayland-client.h>
+
 #include <QWindow>
 #include <algorithm>
 
@@ -26,6 +28,17 @@ void bindGlobal(Proxy& proxy, const QtWaylandClient::QWaylandDisplay& display) {
 }
 
 }  // namespace
+
+LayerShellIntegration::~LayerShellIntegration() {
+    // Let go before Qt closes its connection to the compositor.
+    if (wmBase_.isInitialized()) wmBase_.destroy();
+    if (!layerShell_.isInitialized()) return;
+    if (layerShell_.version() >= ZWLR_LAYER_SHELL_V1_DESTROY_SINCE_VERSION) {
+        layerShell_.destroy();
+    } else {
+        wl_proxy_destroy(reinterpret_cast<wl_proxy*>(layerShell_.object()));
+    }
+}
 
 bool LayerShellIntegration::initialize(QtWaylandClient::QWaylandDisplay* display) {
     bindGlobal(layerShell_, *display);

@@ -14,6 +14,7 @@ namespace quillo {
 // (platform/qt/display_server.cpp).
 class LayerShellIntegration : public QtWaylandClient::QWaylandShellIntegration {
 public:
+    ~LayerShellIntegration() override;
     bool initialize(QtWaylandClient::QWaylandDisplay* display) override;
     QtWaylandClient::QWaylandShellSurface* createShellSurface(
         QtWaylandClient::QWaylandWindow* window) override;
