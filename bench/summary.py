@@ -63,9 +63,14 @@ def main():
     drag = os.path.join(folder, "drag.json")
     if os.path.exists(drag):
         with open(drag) as source:
-            times = json.load(source)
-        print(f"{'drag, press to drop, 1,048,573 chars':42} {times['long']:7.1f} ms  "
-              f"(20 chars: {times['short']:.1f} ms; median of {times['runs']})")
+            drops = json.load(source)
+        print(f"\nrelease to the text in the target, medians of {drops.pop('runs')} "
+              "(the editor takes the largest once)")
+        print(f"{'target and content':42} {'time':>10}  the program's part: "
+              "drop, answers, INCR pieces")
+        for label, d in drops.items():
+            print(f"{label:42} {d['ms']:7.0f} ms  {d['drop ms']:.1f} + {d['answers ms']:.1f} + "
+                  f"{d['pieces ms']:.1f} ms ({d['pieces']:.0f} pieces)")
 
     instructions = os.path.join(folder, "instructions.json")
     if os.path.exists(instructions):

@@ -4,6 +4,7 @@
 
 #include "forms/fatal_error_guard.h"
 #include "mainwindow/form1.h"
+#include "platform/make_drag_source.h"
 #include "platform/make_window_system.h"
 #include "platform/qt/desktop_check.h"
 #include "platform/qt/display_server.h"

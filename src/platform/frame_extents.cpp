@@ -24,7 +24,7 @@ std::optional<FrameExtents> frameExtentsFromProperty(const std::uint32_t* values
                         static_cast<int>(values[2]), static_cast<int>(values[3])};
 }
 
-PixelRect clientRectFor(PixelRect outer, FrameExtents extents) {
+DeviceRect clientRectFor(DeviceRect outer, FrameExtents extents) {
     const long long width = 0LL + outer.width - extents.left - extents.right;
     const long long height = 0LL + outer.height - extents.top - extents.bottom;
     if (extents.left < 0 || extents.right < 0 || extents.top < 0 || extents.bottom < 0 ||
@@ -35,7 +35,7 @@ PixelRect clientRectFor(PixelRect outer, FrameExtents extents) {
             static_cast<int>(height)};
 }
 
-PixelRect toDevicePixels(PixelRect logical, double factor) {
+DeviceRect toDevicePixels(PixelRect logical, double factor) {
     const int left = roundToInt(logical.x * factor);
     const int top = roundToInt(logical.y * factor);
     return {left, top, roundToInt((logical.x + logical.width) * factor) - left,

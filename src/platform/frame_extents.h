@@ -26,10 +26,10 @@ std::optional<FrameExtents> frameExtentsFromProperty(const std::uint32_t* values
 // Where the client goes so that a frame of `extents` covers exactly `outer`.
 // A frame that would leave no client area is not believed: the client then
 // takes all of `outer`, as it does with no frame at all.
-PixelRect clientRectFor(PixelRect outer, FrameExtents extents);
+DeviceRect clientRectFor(DeviceRect outer, FrameExtents extents);
 
 // A rectangle of logical pixels in device pixels, for a scale factor such as
 // 1.5; edges are rounded, so that neighbours still touch.
-PixelRect toDevicePixels(PixelRect logical, double factor);
+DeviceRect toDevicePixels(PixelRect logical, double factor);
 
 }  // namespace quillo

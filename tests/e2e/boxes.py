@@ -29,7 +29,7 @@ RECEIVER_TARGET = (RECEIVER_PLACE[0] + RECEIVER_PLACE[2] // 2,
                    RECEIVER_PLACE[1] + RECEIVER_PLACE[3] // 2)
 
 
-def wait_drop(directory, number, timeout=20):
+def wait_drop(directory, number):
     stem = os.path.join(directory, f"drop-{number}")
 
     def probe():
@@ -37,7 +37,7 @@ def wait_drop(directory, number, timeout=20):
             with open(stem + ".txt", "rb") as text, open(stem + ".actions", "rb") as actions:
                 return text.read().decode("utf-8"), actions.read().decode()
         return None
-    return wait_until(f"drop {number} at the receiver", probe, timeout)
+    return wait_until(f"drop {number} at the receiver", probe)
 
 
 def start_with_receiver(s, lines, encoding="utf-8", program=None, extra_env=None):
@@ -82,7 +82,7 @@ def check_primary_takes_content_once(s, drops, grab, content):
         with open(path, "w", encoding="utf-8") as text:
             text.write(path)
         s.start(["xclip", "-selection", "primary", "-quiet", path], s.root, f"xclip-{number}")
-        wait_until(f"mark {number} in the primary selection", lambda: path in changes(), 10)
+        wait_until(f"mark {number} in the primary selection", lambda: path in changes())
         return changes().index(path)
 
     s.move(*grab)
@@ -93,7 +93,7 @@ def check_primary_takes_content_once(s, drops, grab, content):
     for number, (what, act) in enumerate(actions, 1):
         act()
         wait_until(f"{what} to reach the primary selection",
-                   lambda: content in changes()[start:], 10)
+                   lambda: content in changes()[start:])
         end = mark(number)
         got = changes()[start:end]
         check(got == [content], f"{what} changed the primary selection {len(got)} times, to "
@@ -173,7 +173,8 @@ def case_drop_into(args, session):
                 s.drag((left + 40, (top + bottom) // 2), receiver.target,
                        lambda: watch.accepted() > accepted,
                        started=lambda: watch.started() > begun)
-                received, expected = receiver.received(number), content.encode()
+                expected = content.encode()
+                received = receiver.received(number, expected)
                 check(received == expected, f"{args.row} received {title} as "
                       + first_difference(received, expected))
         check_running(quillo, " during the drags")
@@ -225,7 +226,7 @@ def case_scroll_reversed(args, session):
         def moved():
             after = box_rows(s, window, s.screenshot())
             return after if len(after) == 5 and after[0][0] != rows[0][0] else None
-        moved = wait_until("the column to move down", moved, 10)
+        moved = wait_until("the column to move down", moved)
         # 1100 units are 65.9 px: the boxes move down by 66 px, give or take
         # the rounding of their edges.
         shift = [after[0] - before[0] for before, after in zip(rows, moved)]

@@ -10,7 +10,7 @@ import signal
 import subprocess
 import time
 
-from harness import MAIN_TITLE, Image, Session, check, wait_until
+from harness import DEADLINE, MAIN_TITLE, Image, Session, check, wait_until
 
 SCREEN = (1024, 768)
 KEYS = {"ctrl": 29, "a": 30, "s": 31, "shift": 42, "Delete": 111}  # evdev codes
@@ -58,12 +58,12 @@ class GnomeWaylandSession(Session):
             bus = pathlib.Path(runtime, "bus")
             address = bus.exists() and bus.read_text().strip()
             return display and auth and address and (display[1].decode(), auth[0], address)
-        self.display, auth, address = wait_until("mutter and Xwayland", started, 30)
+        self.display, auth, address = wait_until("mutter and Xwayland", started)
         env.update(DISPLAY=self.display, XAUTHORITY=auth, DBUS_SESSION_BUS_ADDRESS=address)
         self.env = env
         # New windows open in the middle of the screen, where the drops aim.
         subprocess.run(["gsettings", "set", "org.gnome.mutter", "center-new-windows", "true"],
-                       env=env, check=True, timeout=10)
+                       env=env, check=True, timeout=DEADLINE)
         self.driver = subprocess.Popen(["/usr/bin/python3", "-c", DRIVER], env=env, text=True,
                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         self.processes.append(self.driver)
@@ -96,7 +96,7 @@ class GnomeWaylandSession(Session):
             self.move(middle[0] + (self.pointer == middle), middle[1])
             with open(os.path.join(self.root, name + ".log"), "rb") as log:
                 return re.search(rb"wl_pointer@\d+\.enter\(", log.read())
-        wait_until(f"{argv[0]}'s window", entered, 30)
+        wait_until(f"{argv[0]}'s window", entered)
         return proc, None, middle
 
     def focus(self, window, point=None):
@@ -124,7 +124,7 @@ class GnomeWaylandSession(Session):
         for window in found.split():
             x, y, w, h = self.geometry(window)
             shot = subprocess.run(["import", "-window", window, "-depth", "8", "rgb:-"],
-                                  env=self.env, capture_output=True, timeout=15).stdout
+                                  env=self.env, capture_output=True, timeout=DEADLINE).stdout
             shown = min(w, width - x) * 3
             for row in range(min(h, height - y) if len(shot) == w * h * 3 else 0):
                 start = ((y + row) * width + x) * 3

@@ -24,9 +24,10 @@ LIGHT_CYAN = bytes.fromhex("c0ffff")
 XVFB_SERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, os.pardir,
                            "scripts", "xvfb-server")
 
-# A sanitizer build starts several times slower than a normal one.
-START_TIMEOUT = 30.0
-EXIT_TIMEOUT = 15.0
+# Every wait polls for what it waits for and ends at this deadline, generous
+# for a sanitizer build (several times slower than a normal one) with every
+# core busy: a wait that ends sooner only fails sooner.
+DEADLINE = 60.0
 POLL = 0.05
 
 
@@ -49,16 +50,23 @@ def check(condition, message):
         raise Failure(message)
 
 
-def wait_until(what, probe, timeout):
-    """Calls probe until it returns something true; fails after timeout."""
-    deadline = time.monotonic() + timeout
+def within(seconds, probe):
+    """Calls probe until it returns something true, for at most seconds;
+    returns that, or None."""
+    deadline = time.monotonic() + seconds
     while True:
         value = probe()
-        if value:
+        if value or time.monotonic() > deadline:
             return value
-        if time.monotonic() > deadline:
-            raise Failure(f"timed out after {timeout:.0f} s waiting for {what}")
         time.sleep(POLL)
+
+
+def wait_until(what, probe, timeout=DEADLINE):
+    """Calls probe until it returns something true; fails after timeout."""
+    value = within(timeout, probe)
+    if not value:
+        raise Failure(f"timed out after {timeout:.0f} s waiting for {what}")
+    return value
 
 
 class Session:
@@ -153,7 +161,7 @@ class Session:
         scale (such as "1.5" for 150 %), or at 100 % for None."""
         yield {"QT_SCALE_FACTOR": scale} if scale else {}
 
-    def x(self, *argv, timeout=10):
+    def x(self, *argv, timeout=DEADLINE):
         """Runs an X client tool against this session's display."""
         try:
             done = subprocess.run(list(argv), env=self.env, capture_output=True,
@@ -186,7 +194,7 @@ class Session:
         _, out = self.x(*argv)
         return [int(line) for line in out.split()]
 
-    def wait_window(self, proc, title, timeout=START_TIMEOUT):
+    def wait_window(self, proc, title, timeout=DEADLINE):
         def probe():
             check(proc.poll() is None,
                   f"the program exited with {proc.returncode} before showing '{title}'")
@@ -226,9 +234,9 @@ class Session:
         waits until it has it."""
         self.xdo("windowfocus", str(window))
         wait_until("the keyboard focus", lambda: self.x("xdotool", "getwindowfocus")[1].strip()
-                   == str(window), 10)
+                   == str(window))
 
-    def clipboard_after_copy(self, window, expected, timeout=10):
+    def clipboard_after_copy(self, window, expected, timeout=DEADLINE):
         """Presses Ctrl+C in window and returns the clipboard once it holds
         expected: the text of a message box, as the program copies it."""
         self.focus(window)
@@ -240,7 +248,7 @@ class Session:
             return text if code == 0 and expected in text else None
         return wait_until(f"the clipboard to hold {expected!r}", probe, timeout)
 
-    def wait_drawn(self, window, timeout=START_TIMEOUT):
+    def wait_drawn(self, window, timeout=DEADLINE):
         """Waits until the window's menu bar is drawn. The program draws only
         once it is back in its event loop: after loading, or in the loop of
         its error report, which is then already on screen."""
@@ -254,7 +262,7 @@ class Session:
         width = int(self.screen.split("x")[0])
         try:
             shot = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
-                                  env=self.env, capture_output=True, timeout=15)
+                                  env=self.env, capture_output=True, timeout=DEADLINE)
         except subprocess.TimeoutExpired:
             raise Failure("import did not finish")
         check(shot.returncode == 0, "import failed: " + shot.stderr.decode(errors="replace"))
@@ -301,7 +309,7 @@ class Session:
                 nudge = 1 - nudge
                 self.move(start[0] + 15 + nudge, start[1])
                 return started()
-            wait_until("the drag to begin", begun, 30)
+            wait_until("the drag to begin", begun)
         for i in range(1, steps + 1):
             self.move(start[0] + (end[0] - start[0]) * i / steps,
                       start[1] + (end[1] - start[1]) * i / steps)
@@ -312,7 +320,7 @@ class Session:
             nudge = 1 - nudge
             self.move(end[0] + nudge, end[1])
             return arrived()
-        wait_until("the drag to reach its target", probe, 30)
+        wait_until("the drag to reach its target", probe)
         self.press(False)
         time.sleep(0.05)
 
@@ -345,16 +353,17 @@ class Image:
 
 
 def stop(proc):
+    """Ends proc: asked to, or killed if it is still there 3 s later."""
     if proc.poll() is None:
         proc.terminate()
         try:
             proc.wait(timeout=3)
         except subprocess.TimeoutExpired:
             proc.kill()
-            proc.wait(timeout=3)
+            proc.wait(timeout=DEADLINE)
 
 
-def wait_exit(proc, timeout=EXIT_TIMEOUT):
+def wait_exit(proc, timeout=DEADLINE):
     try:
         return proc.wait(timeout=timeout)
     except subprocess.TimeoutExpired:
@@ -402,10 +411,10 @@ def wait_rows(session, main_window, wanted, what):
         image = session.screenshot()
         rows = box_rows(session, main_window, image)
         return (image, rows) if wanted(len(rows)) else None
-    return wait_until(what, probe, 10)
+    return wait_until(what, probe)
 
 
-def wait_steady(session, area, wanted, what, timeout=10):
+def wait_steady(session, area, wanted, what, timeout=DEADLINE):
     """The picture of a screen area once it is as wanted and the same in two
     screenshots in a row: a first hover over a long content takes a while."""
     last = None
@@ -499,7 +508,7 @@ def menu_captions(session, main_window):
             else:
                 runs.append([px, px])
         return [((a + b) // 2, (y + bottom) // 2) for a, b in runs] if len(runs) == 3 else None
-    return wait_until("the three captions of the menu bar", probe, 10)
+    return wait_until("the three captions of the menu bar", probe)
 
 
 def wait_popup(session, quillo, main_window):
@@ -507,7 +516,7 @@ def wait_popup(session, quillo, main_window):
     def popup():
         found = [w for w in session.visible_windows(quillo) if w != main_window]
         return found[0] if found else None
-    return wait_until("the menu to open", popup, 10)
+    return wait_until("the menu to open", popup)
 
 
 def open_menu(session, quillo, main_window, caption):

@@ -76,7 +76,7 @@ def case_menu_exit(args, session):
         s.click(*open_menu(s, quillo, window, 0)[1])  # 退出
         code = wait_exit(quillo)
         check(code == 0, f"退出 ended the program with exit code {code}")
-        wait_until("the editors 退出 started to end", lambda: not opener.editors_running(), 10)
+        wait_until("the editors 退出 started to end", lambda: not opener.editors_running())
         check(not opener.recorded() and not (args.wine and editor_windows(s)),
               f"退出 started the editor: {opener.recorded()}")
 
@@ -120,7 +120,7 @@ def case_menu_edit(args, session):
                 return titles if titles and all(t.startswith("data.txt - ")
                                                 for t in titles.values()) else None
             try:
-                editor = wait_until("the editor's window on data.txt", editor_on_data, 20)
+                editor = wait_until("the editor's window on data.txt", editor_on_data)
             except Failure:
                 raise Failure(f"the editor shows another file: {editor_windows(s)}") from None
             check(len(editor) == 1, f"{len(editor)} editor windows")
@@ -128,8 +128,8 @@ def case_menu_edit(args, session):
             s.xdo("key", "ctrl+a")
             s.clipboard_after_copy(*editor, "程序目录=这一份")
         else:
-            wait_until("the editor to be started", opener.recorded, 10)
-            wait_until("the editors started to end", lambda: not opener.editors_running(), 10)
+            wait_until("the editor to be started", opener.recorded)
+            wait_until("the editors started to end", lambda: not opener.editors_running())
             calls = opener.recorded()
             expected = [os.path.join(program_dir, "data.txt")]
             check(calls == [expected], f"the opener got {calls}, expected once {expected}")
@@ -168,9 +168,9 @@ def case_menu_copy(args, session):
         s.xdo("click", "3")
         menu = wait_popup(s, quillo, window)
         s.xdo("key", "c")
-        wait_until("the menu to close", lambda: menu not in s.visible_windows(quillo), 10)
+        wait_until("the menu to close", lambda: menu not in s.visible_windows(quillo))
         try:
-            wait_until("the clipboard", holds, 10)
+            wait_until("the clipboard", holds)
         except Failure:
             raise Failure(f"the clipboard holds {len(held)} characters {held[:40]!r}..., "
                           f"expected {len(COPIED_CONTENT)}")
@@ -199,7 +199,7 @@ def escape_then_space(s, quillo, dialog, title):
     s.xdo("keydown", "space")
     try:
         wait_until("OK to show pressed", lambda: not s.screenshot().region(
-            *area).same_but_cursor(before), 10)
+            *area).same_but_cursor(before))
         check(s.visible_windows(quillo, title), f"Esc closed '{title}'")
     finally:
         s.xdo("keyup", "space")
@@ -224,7 +224,7 @@ def case_dialog(args, session):
             else:
                 s.xdo("key", key)
             wait_until(f"{key} to close '{title}'",
-                       lambda: not s.visible_windows(quillo, title), 10)
+                       lambda: not s.visible_windows(quillo, title))
         check_running(quillo)
 
 
@@ -242,7 +242,7 @@ def case_sysinfo(args, session):
         tool_dir = None
         if args.wine:
             for key in (MSINFO_KEY, MSINFO_DIR_KEY):
-                s.x("wine", "reg", "delete", key, "/f", timeout=30)
+                s.x("wine", "reg", "delete", key, "/f")
         if registered:
             # Under a folder whose name holds a space, as the real tool's does.
             tool_dir = os.path.join(os.environ["WINEPREFIX"], "drive_c", "Program Files",
@@ -258,7 +258,7 @@ def case_sysinfo(args, session):
             s.xdo("key", "alt+s")
             if registered:
                 _, out = s.x("xdotool", "search", "--sync", "--onlyvisible", "--name",
-                             f"^{FAKE_TOOL_TITLE}$", timeout=20)
+                             f"^{FAKE_TOOL_TITLE}$")
                 check(out.strip(), "the system information tool did not start")
                 check(not s.visible_windows(quillo, APP_TITLE), "a message was shown too")
             else:
@@ -270,10 +270,10 @@ def case_sysinfo(args, session):
                 s.focus(message)
                 s.xdo("key", "Return")
                 wait_until("the message to close", lambda: not s.visible_windows(
-                    quillo, APP_TITLE), 10)
+                    quillo, APP_TITLE))
             check(s.visible_windows(quillo, DIALOGS["about"][1]), "the about box closed")
             check_running(quillo)
         finally:
             if registered:
-                s.x("wine", "reg", "delete", MSINFO_KEY, "/f", timeout=30)
+                s.x("wine", "reg", "delete", MSINFO_KEY, "/f")
                 shutil.rmtree(tool_dir, ignore_errors=True)

@@ -48,6 +48,7 @@ CASES = {
     "dialog": (menus.case_dialog, menus.DIALOGS),
     "sysinfo": (menus.case_sysinfo, {"unavailable": None, "registered": None}),
     "planted-dlls": (wine.case_planted_dlls, None),
+    "planted-qt-conf": (startup.case_planted_qt_conf, None),
 }
 
 

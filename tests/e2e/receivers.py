@@ -11,9 +11,7 @@ import os
 import shutil
 import threading
 
-from harness import Failure, check, wait_until
-
-RECEIVE_TIMEOUT = 20.0
+from harness import DEADLINE, Failure, check, wait_until, within
 
 
 def private_env(s, name):
@@ -112,11 +110,11 @@ class Chromium(Receiver):
                 pass
         return Handler
 
-    def received(self, number):
+    def received(self, number, expected):
         """The bytes of the text area after drop number, in UTF-8."""
         prefix = f"/drop-{number}/"
         path = wait_until(f"drop {number} into Chromium's text area", lambda: next(
-            (p for p in list(self.posted) if p.startswith(prefix)), None), RECEIVE_TIMEOUT)
+            (p for p in list(self.posted) if p.startswith(prefix)), None))
         check(path == prefix + "insertFromDrop", f"drop {number} came as {path[len(prefix):]}")
         return self.posted[path]
 
@@ -126,8 +124,11 @@ class Chromium(Receiver):
 
 
 class Editor(Receiver):
-    """A text editor on an empty file. Each drop is saved (Ctrl+S, until the
-    file holds it) and read back, then the document is emptied and saved."""
+    """A text editor on an empty file. Each drop is saved and read back, then
+    the document is emptied and saved. The keys are pressed again until the
+    file is as awaited, each time after a longer while: a loaded editor may
+    take seconds to insert or delete a long text or to save it, and keys
+    pressed at every poll would only pile up behind it."""
 
     added = b""  # what the editor adds to a document it saves
 
@@ -137,23 +138,31 @@ class Editor(Receiver):
         self.proc, self.window, self.target = start_receiver(
             s, argv + [self.path], argv[0], title.format(path=self.path, folder=s.root))
 
-    def saved(self, what, wanted):
-        def probe():
-            self.s.key("ctrl+s")
+    def saved(self, wanted, keys=("ctrl+s",)):
+        """The file once wanted(its bytes), or as it is at the deadline."""
+        def read():
             with open(self.path, "rb") as f:
-                saved = f.read()
-            return (saved,) if wanted(saved) else None
-        return wait_until(what, probe, RECEIVE_TIMEOUT)[0]
+                return f.read()
 
-    def received(self, number):
-        """The bytes the editor saves after drop number."""
+        pace = 0.5
+
+        def pressed():
+            nonlocal pace
+            for key in keys:
+                self.s.key(key)
+            pace = min(2 * pace, 8.0)
+            return within(pace, lambda: wanted(read()))
+        within(DEADLINE, pressed)
+        return read()
+
+    def received(self, number, expected):
+        """The bytes the editor saves after drop number: expected, once it
+        has them all, or what it held at the deadline."""
         self.s.focus(self.window, self.target)
-        saved = self.saved(f"drop {number} to be saved", bool)
-        self.s.key("ctrl+a")
-        self.s.key("Delete")
-        self.saved("the emptied document to be saved", lambda saved: not saved)
-        check(saved.endswith(self.added), f"the editor did not add {self.added!r} on saving")
-        return saved[:len(saved) - len(self.added)]
+        saved = self.saved(lambda saved: saved == expected + self.added)
+        if self.saved(lambda saved: not saved, ("ctrl+a", "Delete", "ctrl+s")):
+            raise Failure(f"the document was not emptied after drop {number}")
+        return saved[:len(saved) - len(self.added)] if saved.endswith(self.added) else saved
 
 
 class Mousepad(Editor):
@@ -202,11 +211,11 @@ class _InterceptData(ctypes.Structure):
 
 
 _InterceptProc = ctypes.CFUNCTYPE(None, ctypes.c_void_p, ctypes.POINTER(_InterceptData))
-_CLIENT_MESSAGE = 33
+CLIENT_MESSAGE = 33
+SET_SELECTION_OWNER = 22
 _RECORD_ALL_CLIENTS = 3
-_SET_SELECTION_OWNER = 22
-_RECORD_FROM_SERVER = 0
-_RECORD_FROM_CLIENT = 1
+FROM_SERVER = 0
+FROM_CLIENT = 1
 _RECORD_START_OF_DATA = 4
 
 
@@ -234,21 +243,24 @@ def _xlibs():
     return x11, xtst
 
 
-class XdndWatch:
-    """Counts the drags that start (a client takes XdndSelection) and the
-    XdndStatus messages in which a drop target accepts one."""
+class XRecorder:
+    """Hands what the X server records to record(category, id_base, bytes):
+    the requests of every client in core_requests and the events delivered to
+    every client in delivered_events and device_events, each a (first, last)
+    range of codes. The category is FROM_CLIENT for a request and
+    FROM_SERVER for an event; id_base names the client that made the request
+    or was sent the event."""
 
-    def __init__(self, s):
+    def __init__(self, s, core_requests=(0, 0), delivered_events=(0, 0), device_events=(0, 0)):
         self.display = s.display.encode()
         self.xauthority = s.env.get("XAUTHORITY")
-        self.count = 0
-        self.drags = 0
+        self.codes = (core_requests, delivered_events, device_events)
 
-    def accepted(self):
-        return self.count
+    def atom(self, name):
+        return self.x11.XInternAtom(self.control, name.encode(), 0)
 
-    def started(self):
-        return self.drags
+    def record(self, category, id_base, data):
+        pass
 
     def __enter__(self):
         self.x11, self.xtst = _xlibs()
@@ -260,14 +272,12 @@ class XdndWatch:
         self.data = self.x11.XOpenDisplay(self.display)
         if not self.control or not self.data:
             self.close_displays()
-            raise Failure("cannot open the display to watch the drags")
-        self.status = self.x11.XInternAtom(self.control, b"XdndStatus", 0)
-        self.selection = self.x11.XInternAtom(self.control, b"XdndSelection", 0)
+            raise Failure("cannot open the display to record")
         ranges = self.xtst.XRecordAllocRange()
-        ranges.contents.core_requests.first = _SET_SELECTION_OWNER
-        ranges.contents.core_requests.last = _SET_SELECTION_OWNER
-        ranges.contents.delivered_events.first = _CLIENT_MESSAGE
-        ranges.contents.delivered_events.last = _CLIENT_MESSAGE
+        for field, (first, last) in zip(("core_requests", "delivered_events", "device_events"),
+                                        self.codes):
+            getattr(ranges.contents, field).first = first
+            getattr(ranges.contents, field).last = last
         clients = ctypes.c_ulong(_RECORD_ALL_CLIENTS)
         self.context = self.xtst.XRecordCreateContext(self.control, 0, ctypes.byref(clients), 1,
                                                       ctypes.byref(ranges), 1)
@@ -278,25 +288,16 @@ class XdndWatch:
         self.thread = threading.Thread(target=self.xtst.XRecordEnableContext, daemon=True,
                                        args=(self.data, self.context, self.callback, None))
         self.thread.start()
-        # The server says when it records: a drag before that would go unseen.
-        wait_until("the watch on the drags to start", lambda: self.recording.is_set(), 10)
+        # The server says when it records: anything before that goes unseen.
+        wait_until("the X server to record", lambda: self.recording.is_set())
         return self
 
     def intercept(self, _, record):
         data = record.contents
         if data.category == _RECORD_START_OF_DATA:
             self.recording.set()
-        elif data.category == _RECORD_FROM_CLIENT and data.data_len * 4 >= 12:
-            # SetSelectionOwner: the selection at 8.
-            request = bytes(data.data[:12])
-            self.drags += int.from_bytes(request[8:12], "little") == self.selection
-        elif data.category == _RECORD_FROM_SERVER and data.data_len * 4 >= 32:
-            event = bytes(data.data[:32])
-            # A client message: its type at 8, its data from 12; the second
-            # word's low bit is the target's "accepted".
-            if event[0] & 0x7F == _CLIENT_MESSAGE and \
-                    int.from_bytes(event[8:12], "little") == self.status and event[16] & 1:
-                self.count += 1
+        elif data.category in (FROM_CLIENT, FROM_SERVER):
+            self.record(data.category, data.id_base, bytes(data.data[:data.data_len * 4]))
         self.xtst.XRecordFreeData(record)
 
     def __exit__(self, *_):
@@ -312,3 +313,39 @@ class XdndWatch:
         for display in (self.control, self.data):
             if display:
                 self.x11.XCloseDisplay(display)
+
+
+class XdndWatch(XRecorder):
+    """Counts the drags that start (a client takes XdndSelection) and the
+    XdndStatus messages in which a drop target accepts one."""
+
+    def __init__(self, s):
+        super().__init__(s, core_requests=(SET_SELECTION_OWNER, SET_SELECTION_OWNER),
+                         delivered_events=(CLIENT_MESSAGE, CLIENT_MESSAGE))
+        self.count = 0
+        self.drags = 0
+
+    def accepted(self):
+        return self.count
+
+    def started(self):
+        return self.drags
+
+    def __enter__(self):
+        super().__enter__()
+        self.status, self.selection = self.atom("XdndStatus"), self.atom("XdndSelection")
+        return self
+
+    def record(self, category, id_base, data):
+        if category == FROM_CLIENT and len(data) >= 12:
+            # SetSelectionOwner: the selection at 8.
+            self.drags += word(data, 8) == self.selection
+        elif category == FROM_SERVER and len(data) >= 32 and data[0] & 0x7F == CLIENT_MESSAGE:
+            # A client message: its type at 8, its data from 12; the second
+            # word's low bit is the target's "accepted".
+            self.count += word(data, 8) == self.status and data[16] & 1
+
+
+def word(data, at):
+    """The 32-bit word at a byte offset of a request or event."""
+    return int.from_bytes(data[at:at + 4], "little")

@@ -8,9 +8,9 @@ import shutil
 import signal
 import subprocess
 
-from harness import (APP_TITLE, EXIT_TIMEOUT, LIGHT_CYAN, MAIN_TITLE, Failure, check,
+from harness import (APP_TITLE, DEADLINE, LIGHT_CYAN, MAIN_TITLE, Failure, check,
                      check_running, die_with_harness, prepare_run, reveal, start_on, stop,
-                     wait_exit, wait_rows, write_bytes, write_data)
+                     wait_exit, wait_rows, wait_steady, wait_until, write_bytes, write_data)
 
 SAMPLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
                       "examples", "data.txt")
@@ -183,6 +183,36 @@ def case_loads(args, session):
         check(quillo.returncode == -signal.SIGTERM, f"ended with {quillo.returncode}")
 
 
+# --- a folder of downloads -----------------------------------------------------------
+
+# Settings that Qt, were it to read them, would obey: another font engine on
+# Windows, and a folder of Qt's plugins that holds none.
+PLANTED_QT_CONF = b"[Platforms]\r\nWindowsArguments=fontengine=freetype\r\n" \
+                  b"[Paths]\r\nPlugins=C:/nothing-here\r\n"
+
+
+def case_planted_qt_conf(args, session):
+    """The program started from a folder that also holds a qt.conf: it starts
+    as usual and draws its window pixel for pixel as without the file."""
+    with session() as s:
+        work = os.path.join(s.root, "run")
+        os.mkdir(work)
+        program = shutil.copy(s.quillo, work)
+        shots = []
+        for planted in (False, True):
+            if planted:
+                write_bytes(os.path.join(work, "qt.conf"), PLANTED_QT_CONF)
+            quillo, window = start_on(s, lambda path: shutil.copy(SAMPLE, path), program=program)
+            wait_rows(s, window, lambda n: n >= 10, "ten boxes or more in view")
+            area = s.geometry(window)
+            shots.append(wait_steady(s, area, bool, "the window to be drawn whole"))
+            check_running(quillo, " with a qt.conf beside it" if planted else "")
+            stop(quillo)
+            wait_until("the window to close", lambda: not s.visible_windows(quillo))
+        differing = shots[1].columns_differing_from(shots[0])
+        check(not differing, f"a planted qt.conf changed columns {differing} of the window")
+
+
 # --- no desktop -------------------------------------------------------------------
 
 def unused_display():
@@ -210,9 +240,9 @@ def case_no_desktop(args, session):
             env["DISPLAY"] = display
         try:
             done = subprocess.run([s.quillo], cwd=work, env=env, capture_output=True,
-                                  timeout=EXIT_TIMEOUT, preexec_fn=die_with_harness)
+                                  timeout=DEADLINE, preexec_fn=die_with_harness)
         except subprocess.TimeoutExpired:
-            raise Failure(f"the program was still running {EXIT_TIMEOUT:.0f} s later")
+            raise Failure(f"the program was still running {DEADLINE:.0f} s later")
         lines = done.stderr.decode("utf-8", "replace").splitlines()
         check(done.returncode == 1, f"exit code {done.returncode}, expected 1 (no crash)")
         check(len(lines) == 1 and "needs a graphical desktop" in lines[0] and said in lines[0],

@@ -43,7 +43,7 @@ class ManagedSession(Session):
         def running():
             check(manager.poll() is None, f"{self.window_manager} ended ({manager.returncode})")
             return "window id #" in self.x("xprop", "-root", "_NET_SUPPORTING_WM_CHECK")[1]
-        wait_until(f"{self.window_manager} to take the screen", running, 10)
+        wait_until(f"{self.window_manager} to take the screen", running)
 
     def frame(self, window, title):
         """The X window and the frame the window manager says it drew around."""

@@ -100,7 +100,7 @@ class WineSession(Session):
 
     def reg(self, *argv):
         """One change to the prefix's registry, through Wine's reg.exe."""
-        code, _ = self.x("wine", "reg", *argv, "/f", timeout=30)
+        code, _ = self.x("wine", "reg", *argv, "/f")
         check(code == 0, f"reg {' '.join(argv)} failed")
 
 

@@ -6,11 +6,11 @@ namespace quillo {
 namespace {
 
 TEST(FrameExtents, ClientRectLeavesTheFrameAtTheFormsRectangle) {
-    const PixelRect form{1002, 150, 198, 264};  // at 150%
+    const DeviceRect form{1002, 150, 198, 264};  // at 150%
     const struct {
         const char* name;
         FrameExtents extents;
-        PixelRect client;
+        DeviceRect client;
     } cases[] = {
         {"no window manager", {}, form},
         {"Openbox", {1, 1, 20, 1}, {1003, 170, 196, 243}},

@@ -12,24 +12,15 @@
 #include "base/run_error.h"
 #include "platform/posix/iconv_codec.h"
 #include "store/data_file.h"
+#include "support/temp_folder.h"
 
 namespace quillo {
 namespace {
 
 namespace fs = std::filesystem;
 
-class PosixReadRegularFile : public ::testing::Test {
+class PosixReadRegularFile : public testing::TempFolderTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("quillo_posix_fs_test_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    fs::path dir_;
     const PosixFileSystem files_;
 };
 

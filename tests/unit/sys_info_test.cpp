@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/unicode.h"
 #include "fakes/fake_platform.h"
 #include "platform/system_services.h"
 
@@ -14,8 +15,8 @@ namespace {
 
 using fakes::FakeRegistry;
 
-const std::string kPathKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-const std::string kDirKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
+const std::string kPathKey = toUtf8(kSysInfoPathKey);
+const std::string kDirKey = toUtf8(kSysInfoDirKey);
 const std::u16string kToolDir = u"C:\\Program Files\\Common Files\\Microsoft Shared\\MSInfo";
 
 std::string dword(std::uint32_t n) {

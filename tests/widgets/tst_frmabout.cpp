@@ -5,7 +5,9 @@
 #include <QtTest>
 #include <memory>
 
+#include "base/unicode.h"
 #include "dialogs/frm_about.h"
+#include "dialogs/sys_info.h"
 #include "fakes/fake_platform.h"
 #include "mainwindow/form1.h"
 
@@ -169,7 +171,7 @@ private slots:
         QFETCH(bool, registered);
         About about;
         if (registered) {
-            about.registry.set("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", kRegSz,
+            about.registry.set(toUtf8(kSysInfoPathKey), toUtf8(kSysInfoPathValue), kRegSz,
                                "C:\\Tools\\msinfo32.exe");
         }
         QVERIFY(about.showActive());

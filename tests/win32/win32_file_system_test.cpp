@@ -15,7 +15,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class Win32FileSystemTest : public testing::TempDirTest {};
+class Win32FileSystemTest : public testing::TempFolderTest {};
 
 TEST_F(Win32FileSystemTest, OnlyNormalFilesAreFound) {
     write("MSINFO32.EXE", "x");

@@ -14,18 +14,18 @@ namespace quillo {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::TempDirTest;
+using testing::TempFolderTest;
 
-class Win32ProcessesTest : public TempDirTest {
+class Win32ProcessesTest : public TempFolderTest {
 protected:
     void SetUp() override {
-        TempDirTest::SetUp();
+        TempFolderTest::SetUp();
         record_ = dir_ / "record.txt";
         SetEnvironmentVariableW(L"QUILLO_RECORD_FILE", record_.wstring().c_str());
     }
     void TearDown() override {
         SetEnvironmentVariableW(L"QUILLO_RECORD_FILE", nullptr);
-        TempDirTest::TearDown();
+        TempFolderTest::TearDown();
     }
     // A copy of the recording helper in a subdirectory of the test's folder.
     std::u16string helperIn(const std::u16string& subdirectory) {

@@ -23,8 +23,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr char kPathKey[] = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-constexpr char kDirKey[] = "SOFTWARE\\Microsoft\\Shared Tools Location";
+const std::string kPathKeyName = toUtf8(kSysInfoPathKey);
+const std::string kDirKeyName = toUtf8(kSysInfoDirKey);
+const char* const kPathKey = kPathKeyName.c_str();
+const char* const kDirKey = kDirKeyName.c_str();
 constexpr char kOwnKey[] = "SOFTWARE\\Quillo Tests\\Values";
 
 // Passes every call to the real registry and keeps the access masks asked for
@@ -71,10 +73,10 @@ std::string zeroEnded(const std::string& text) {
     return text + '\0';
 }
 
-class SysInfoOnWindows : public testing::TempDirTest {
+class SysInfoOnWindows : public testing::TempFolderTest {
 protected:
     void SetUp() override {
-        TempDirTest::SetUp();
+        TempFolderTest::SetUp();
         for (const char* key : {kPathKey, kDirKey, kOwnKey})
             RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
         record_ = dir_ / "record.txt";
@@ -86,7 +88,7 @@ protected:
             RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
         EXPECT_TRUE(registry_.open.empty()) << registry_.open.size() << " key(s) left open";
         for (const std::uint32_t access : registry_.accesses) EXPECT_EQ(access, 0x20019u);
-        TempDirTest::TearDown();
+        TempFolderTest::TearDown();
     }
 
     Win32TextCodec codec_;

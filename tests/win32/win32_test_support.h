@@ -11,36 +11,9 @@
 #include <vector>
 
 #include "platform/win32/win32_file_system.h"
+#include "support/temp_folder.h"
 
 namespace quillo::testing {
-
-// A new empty directory for the running test, removed again by the fixture.
-inline std::filesystem::path freshDirectory(const std::u16string& suffix = u"") {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                (std::string("quillo_") + info->test_suite_name() + "_" +
-                                 info->name() + "_" + std::to_string(GetCurrentProcessId()));
-    dir += suffix;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
-
-class TempDirTest : public ::testing::Test {
-protected:
-    void SetUp() override { dir_ = freshDirectory(); }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-    std::filesystem::path write(const std::filesystem::path& name, const std::string& bytes) {
-        const auto path = dir_ / name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-
-    std::filesystem::path dir_;
-};
 
 // The test programs are built into one folder: the helper sits beside this one.
 inline std::filesystem::path besideTests(const std::u16string& fileName) {

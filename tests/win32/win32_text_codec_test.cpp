@@ -79,7 +79,7 @@ TEST(Win32TextCodec, EncodesTextWithQuestionMarksForWhatIsMissing) {
     }
 }
 
-class DataFileUnderWindows : public testing::TempDirTest {};
+class DataFileUnderWindows : public testing::TempFolderTest {};
 
 TEST_F(DataFileUnderWindows, TheLoaderReadsGbkAndUtf8) {
     struct Case {

@@ -130,7 +130,7 @@ TEST(Win32WindowSystem, MessageBoxShowsTitleTextAndOnlyOk) {
 TEST(Win32WindowSystem, ScalesLogicalPixelsToTheWindowsDpi) {
     struct Case {
         unsigned dpi;
-        PixelRect expected;
+        DeviceRect expected;
     };
     const Case cases[] = {
         {96, {668, 100, 132, 136}},
@@ -139,7 +139,7 @@ TEST(Win32WindowSystem, ScalesLogicalPixelsToTheWindowsDpi) {
         {192, {1336, 200, 264, 272}},
     };
     for (const Case& c : cases) {
-        const PixelRect rect = scaledToDpi({668, 100, 132, 136}, c.dpi);
+        const DeviceRect rect = scaledToDpi({668, 100, 132, 136}, c.dpi);
         EXPECT_EQ(rect.x, c.expected.x) << c.dpi;
         EXPECT_EQ(rect.y, c.expected.y) << c.dpi;
         EXPECT_EQ(rect.width, c.expected.width) << c.dpi;

@@ -6,13 +6,3 @@ target_sources(quillo_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/posix_file_system.cpp
     ${CMAKE_CURRENT_LIST_DIR}/xdg_processes.cpp
 )
-# Qt places the window and shows the message boxes; under an X11 window
-# manager the frame is placed through the X server (libxcb), and so are the
-# answers of a drag for its text.
-set(quillo_window_system_sources
-    ${CMAKE_CURRENT_LIST_DIR}/../qt/make_window_system.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/../qt/x11_drag_source.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/../qt/x11_window_system.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/../qt/xcb_connection.cpp
-)
-set(quillo_window_system_packages xcb)

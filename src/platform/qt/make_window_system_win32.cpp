@@ -1,7 +1,6 @@
 #include <QWidget>
 
 #include "platform/make_window_system.h"
-#include "platform/qt/qt_drag_source.h"
 #include "platform/qt/qt_window_system.h"
 #include "platform/win32/win32_window_system.h"
 
@@ -33,10 +32,6 @@ private:
 // QtWindowSystem itself.)
 std::unique_ptr<WindowSystem> makeWindowSystem() {
     return std::make_unique<QtWin32WindowSystem>();
-}
-
-std::unique_ptr<DragSource> makeDragSource() {
-    return std::make_unique<QtDragSource>();
 }
 
 }  // namespace quillo

@@ -6,14 +6,13 @@
 # generated from its protocols. Without them, or for another version of Qt,
 # the program is built without the integration and keeps XWayland.
 #
-# Adds to quillo_forms, on every system but Windows, the drag of a text on
-# Wayland and, when it can be built, the integration (quillo_layer_shell);
-# otherwise the stand-in that finds no layer shell.
+# Adds to quillo_forms, on every system but Windows, the integration
+# (quillo_layer_shell) when it can be built, otherwise the stand-in that finds
+# no layer shell.
 if(WIN32)
     target_sources(quillo_forms PRIVATE ${CMAKE_CURRENT_LIST_DIR}/no_layer_shell.cpp)
     return()
 endif()
-target_sources(quillo_forms PRIVATE ${CMAKE_CURRENT_LIST_DIR}/wayland_drag_source.cpp)
 
 set(quillo_cache $ENV{QUILLO_CACHE})
 if(NOT quillo_cache)

@@ -11,7 +11,10 @@ target_sources(quillo_core PRIVATE
 target_compile_definitions(quillo_core PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
 target_link_libraries(quillo_core PUBLIC advapi32 user32)
 # SetWindowPos places the window; Qt shows the message boxes.
-set(quillo_window_system_sources ${CMAKE_CURRENT_LIST_DIR}/../qt/make_window_system_win32.cpp)
+set(quillo_window_system_sources
+    ${CMAKE_CURRENT_LIST_DIR}/../qt/make_drag_source.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../qt/make_window_system_win32.cpp
+)
 
 # The DLLs quillo.exe imports, through Qt, that are no KnownDLLs: Windows would
 # look for each in the program's folder first. They are delay-loaded instead,

@@ -33,14 +33,14 @@ unsigned dpiOf(HWND window) {
 
 }  // namespace
 
-PixelRect scaledToDpi(PixelRect rect, unsigned dpi) {
+DeviceRect scaledToDpi(PixelRect rect, unsigned dpi) {
     return {scaled(rect.x, dpi), scaled(rect.y, dpi), scaled(rect.width, dpi),
             scaled(rect.height, dpi)};
 }
 
 void Win32WindowSystem::placeTopmost(NativeWindow window, PixelRect outer) {
     const HWND hwnd = toHwnd(window);
-    const PixelRect rect = scaledToDpi(outer, dpiOf(hwnd));
+    const DeviceRect rect = scaledToDpi(outer, dpiOf(hwnd));
     SetWindowPos(hwnd, HWND_TOPMOST, rect.x, rect.y, rect.width, rect.height, SWP_SHOWWINDOW);
 }
 

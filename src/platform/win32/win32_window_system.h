@@ -16,7 +16,8 @@ public:
     void endProgram(int exitCode) override;
 };
 
-// A rectangle in pixels at 96 dots per inch, as the window of `dpi` needs it.
-PixelRect scaledToDpi(PixelRect rect, unsigned dpi);
+// A rectangle in logical pixels (96 dots per inch) in the pixels of a window
+// at `dpi`.
+DeviceRect scaledToDpi(PixelRect rect, unsigned dpi);
 
 }  // namespace quillo

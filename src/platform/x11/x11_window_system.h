@@ -28,9 +28,9 @@ private:
     void frameChanged();
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
-    std::optional<FrameExtents> extents_;  // device pixels, as last placed for
-    PixelRect outer_;                      // logical pixels
-    double scale_ = 1.0;
+    std::optional<FrameExtents> extents_;  // of the frame last placed for
+    PixelRect outer_;
+    double scale_ = 1.0;  // device pixels to a logical one
     NativeWindow watched_ = 0;
     std::uint32_t extentsAtom_ = 0;
 };

@@ -1,10 +1,11 @@
-#include "platform/qt/x11_window_system.h"
+#include "platform/x11/x11_window_system.h"
 
 #include <xcb/xcb.h>
 
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QRect>
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
@@ -15,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/qt/xcb_connection.h"
+#include "platform/x11/xcb_connection.h"
 
 namespace quillo {
 namespace {
@@ -100,7 +101,7 @@ constexpr std::size_t kGravityItem = 17;
 // Places the client in device pixels, which Qt's logical ones cannot always
 // give at a fractional scale, and fixes its size there: Qt's hints would
 // round it (and at 150% ask for even sizes only).
-void placeNatively(xcb_connection_t* c, xcb_window_t window, PixelRect client) {
+void placeNatively(xcb_connection_t* c, xcb_window_t window, DeviceRect client) {
     std::vector<std::uint32_t> hints =
         property32(c, window, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS);
     hints.resize(kSizeHintItems, 0);
@@ -124,8 +125,13 @@ void placeNatively(xcb_connection_t* c, xcb_window_t window, PixelRect client) {
     xcb_flush(c);
 }
 
-int toLogical(int devicePixels, double scale) {
-    return static_cast<int>(std::lround(devicePixels / scale));
+// Qt's own idea of a rectangle as near as logical pixels come, so that it asks
+// for nothing else.
+QRect toLogical(DeviceRect device, double scale) {
+    const auto logical = [scale](int pixels) {
+        return static_cast<int>(std::lround(pixels / scale));
+    };
+    return {logical(device.x), logical(device.y), logical(device.width), logical(device.height)};
 }
 
 }  // namespace
@@ -182,11 +188,9 @@ void X11WindowSystem::placeClient(NativeWindow window) {
     QWidget* widget = QWidget::find(static_cast<WId>(window));
     xcb_connection_t* c = connectionOf();
     if (!widget || !c) return;
-    const PixelRect client = clientRectFor(toDevicePixels(outer_, scale_), *extents_);
-    // Qt's own idea of the window as near as logical pixels come, so that it
-    // asks for nothing else; the X server then gets the exact rectangle.
-    const QRect logical(toLogical(client.x, scale_), toLogical(client.y, scale_),
-                        toLogical(client.width, scale_), toLogical(client.height, scale_));
+    const DeviceRect client = clientRectFor(toDevicePixels(outer_, scale_), *extents_);
+    // Qt gets the window as near as it can hold it, the X server exactly.
+    const QRect logical = toLogical(client, scale_);
     widget->setFixedSize(logical.size());
     widget->setGeometry(logical);
     widget->show();

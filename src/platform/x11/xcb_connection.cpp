@@ -1,4 +1,4 @@
-#include "platform/qt/xcb_connection.h"
+#include "platform/x11/xcb_connection.h"
 
 #include <QGuiApplication>
 #include <cstdint>
@@ -7,7 +7,10 @@
 namespace quillo::xcb {
 
 xcb_connection_t* connectionOf() {
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    // Qt's offscreen platform may hold a connection too (for GLX), with none
+    // of our windows on it.
+    if (!qApp || QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
     return x11 ? x11->connection() : nullptr;
 }
 
