@@ -8,9 +8,10 @@ import shutil
 import signal
 import subprocess
 
+import receivers
 from harness import (APP_TITLE, EXIT_TIMEOUT, LIGHT_CYAN, MAIN_TITLE, Failure, check,
                      check_running, die_with_harness, prepare_run, reveal, start_on, stop,
-                     wait_exit, wait_rows, write_bytes, write_data)
+                     wait_exit, wait_rows, wait_until, write_bytes, write_data)
 
 SAMPLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
                       "examples", "data.txt")
@@ -68,6 +69,26 @@ def case_startup(args, session):
         check(first_top - y < 40 * box_height // 12,
               f"the first box starts {first_top - y} px below the window's top")
         check_running(quillo, " by itself")
+
+
+def case_on_top(args, session):
+    """An editor that covers the window's place and has the focus still lies
+    below the window."""
+    with session() as s:
+        quillo, window = start_on(s, ["姓名=王晓明"])
+        x, y, width, height = area = s.geometry(window)
+        alone = s.screenshot()
+        beside = ((x - 1, y + height // 2), (x + width // 2, y + height))
+
+        def covering():
+            shot = s.screenshot()
+            return shot if all(shot.pixel(*p) != alone.pixel(*p) for p in beside) else None
+        with receivers.Mousepad(s) as editor:
+            s.focus(editor.window, editor.target)
+            shot = wait_until("the editor around the window", covering, 10)
+            check(shot.region(*area).same_but_cursor(alone.region(*area)),
+                  "the editor covers the window")
+        check_running(quillo)
 
 
 # --- fatal errors ------------------------------------------------------------
