@@ -24,6 +24,9 @@ LINE = re.compile(rb"(-> )?(?:\{[^}]*\} )?(\w+@\d+)\.(\w+)\((.*)\)$")
 ARGUMENT = re.compile(rb'\s*(?:(")((?:[^"\\]|\\.)*)"|([^,]+))')
 TOP, BOTTOM, LEFT, RIGHT = 1, 2, 4, 8  # the anchors
 TOP_LAYER = 2
+# The frame that Qt draws around a window where the compositor draws none
+# (its "bradient" decoration): left, top, right, bottom, fixed in Qt 6.
+FRAME = (3, 30, 3, 3)
 
 
 @dataclasses.dataclass(frozen=True)
@@ -125,13 +128,21 @@ class LayerShellSession(WaylandSession, ManagedSession):
         return native or super().visible_windows(proc, title)
 
     def geometry(self, window):
+        """The window inside its frame, as the X server tells it of X windows."""
         if not isinstance(window, Surface):
             return super().geometry(window)
+        x, y, width, height = self.surface_area(window)
+        if self.native(window).parent:  # a menu, unframed
+            return x, y, width, height
+        left, top, right, bottom = FRAME
+        return x + left, y + top, width - left - right, height - top - bottom
+
+    def surface_area(self, window):
         state = self.native(window)
         check(state, f"the program's surface {window} is gone")
         (width, height), (top, right, bottom, left) = state.size, state.margins
         if state.parent:
-            x, y, _, _ = self.geometry(state.parent)
+            x, y, _, _ = self.surface_area(state.parent)
             return (x + state.place[0], y + state.place[1], width, height)
         x = left if state.anchor & LEFT else SCREEN[0] - width - right \
             if state.anchor & RIGHT else (SCREEN[0] - width) // 2
@@ -145,7 +156,7 @@ class LayerShellSession(WaylandSession, ManagedSession):
         manager says."""
         if not isinstance(window, Surface):
             return super().frame(window, title)
-        return self.on_screen(self.geometry(window)), self.native(window).layer >= TOP_LAYER
+        return self.on_screen(self.surface_area(window)), self.native(window).layer >= TOP_LAYER
 
     def on_screen(self, expected):
         """The bounds of what is drawn around the middle of the expected area,

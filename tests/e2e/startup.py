@@ -73,10 +73,12 @@ def case_startup(args, session):
 
 def case_on_top(args, session):
     """An editor that covers the window's place and has the focus still lies
-    below the window."""
+    below the window: around the frame the editor shows, inside it the
+    window's content (its frame may show it is no longer active)."""
     with session() as s:
         quillo, window = start_on(s, ["姓名=王晓明"])
-        x, y, width, height = area = s.geometry(window)
+        x, y, width, height = s.frame(window, MAIN_TITLE)[0]
+        area = s.geometry(window)
         alone = s.screenshot()
         beside = ((x - 1, y + height // 2), (x + width // 2, y + height))
 
