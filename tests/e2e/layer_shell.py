@@ -115,6 +115,24 @@ class LayerShellSession(WaylandSession, ManagedSession):
         check(args.input_driver, "--input-driver is needed in a Wayland session")
         self.input_driver = args.input_driver
 
+    def _open_display(self):
+        """The compositor with its Xwayland, and the driver of its input."""
+        runtime = os.path.join(self.root, "runtime")
+        os.mkdir(runtime, 0o700)
+        self.env = {k: v for k, v in os.environ.items() if k not in (
+            "DISPLAY", "XAUTHORITY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR")}
+        self.env.update(XDG_RUNTIME_DIR=runtime, XDG_SESSION_TYPE="wayland")
+        self.start_compositor_with_xwayland()
+        self.display = self.env["DISPLAY"]
+        self.start_driver([self.input_driver, str(SCREEN[0]), str(SCREEN[1])])
+
+    def ready(self, path):
+        """What the compositor's session writes to path once Xwayland is up."""
+        wait_until(f"{self.window_manager} and Xwayland",
+                   lambda: self.compositor_log() is not None and os.path.exists(path), 30)
+        with open(path) as f:
+            return f.read()
+
     def start_quillo(self, cwd, program=None, extra_env=None):
         return super().start_quillo(cwd, program, dict(extra_env or {}, WAYLAND_DEBUG="1"))
 
@@ -200,36 +218,27 @@ class KWinSession(LayerShellSession):
 
     window_manager = "kwin_wayland"
 
-    def _open_display(self):
-        runtime = os.path.join(self.root, "runtime")
-        os.mkdir(runtime, 0o700)
+    def start_compositor_with_xwayland(self):
+        ready = os.path.join(self.root, "ready")
         config = os.path.join(self.root, "config")
         os.mkdir(config)
         with open(os.path.join(config, "kwinrc"), "w") as f:
             f.write("[Windows]\nPlacement=Maximizing\n")
-        # The packaged binary carries a file capability that a container may
-        # refuse to run; a plain copy has none.
-        kwin = shutil.copy(shutil.which("kwin_wayland"), self.root)
-        ready = os.path.join(self.root, "ready")
-        with open(ready + ".sh", "w") as f:
+        with open(ready + ".sh", "w") as f:  # run once Xwayland is up
             f.write(f'#!/bin/sh\necho "$DISPLAY $DBUS_SESSION_BUS_ADDRESS" >{ready}.tmp &&'
                     f' mv {ready}.tmp {ready}\n')
         os.chmod(ready + ".sh", 0o755)
-        env = {k: v for k, v in os.environ.items() if k not in (
-            "DISPLAY", "XAUTHORITY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR")}
-        env.update(XDG_RUNTIME_DIR=runtime, HOME=self.root, XDG_CONFIG_HOME=config,
-                   XDG_SESSION_TYPE="wayland", WAYLAND_DISPLAY="wayland-quillo",
-                   KWIN_WAYLAND_NO_PERMISSION_CHECKS="1", KWIN_SCREENSHOT_NO_PERMISSION_CHECKS="1")
+        self.env.update(HOME=self.root, XDG_CONFIG_HOME=config, WAYLAND_DISPLAY="wayland-quillo",
+                        KWIN_WAYLAND_NO_PERMISSION_CHECKS="1",
+                        KWIN_SCREENSHOT_NO_PERMISSION_CHECKS="1")
+        # The packaged binary carries a file capability that a container may
+        # refuse to run; a plain copy has none.
+        kwin = shutil.copy(shutil.which("kwin_wayland"), self.root)
         self.start_compositor(["dbus-run-session", "--", kwin, "--virtual", "--xwayland",
                                "--width", str(SCREEN[0]), "--height", str(SCREEN[1]),
-                               "--socket", "wayland-quillo", ready + ".sh"], env, runtime)
-        wait_until("KWin and Xwayland", lambda: self.compositor_log() is not None and
-                   os.path.exists(ready), 30)
-        with open(ready) as f:
-            self.display, address = f.read().split()
-        env.update(DISPLAY=self.display, DBUS_SESSION_BUS_ADDRESS=address)
-        self.env = env
-        self.start_driver([self.input_driver, str(SCREEN[0]), str(SCREEN[1])])
+                               "--socket", "wayland-quillo", ready + ".sh"], self.env,
+                              self.env["XDG_RUNTIME_DIR"])
+        self.env["DISPLAY"], self.env["DBUS_SESSION_BUS_ADDRESS"] = self.ready(ready).split()
 
     def screenshot(self):
         if not getattr(self, "shooter", None):
@@ -275,7 +284,7 @@ class SwaySession(LayerShellSession):
 
     window_manager = "sway"
 
-    def _open_display(self):
+    def start_compositor_with_xwayland(self):
         home = os.path.join(self.root, "sway")  # its home and runtime folder
         os.mkdir(home, 0o700)
         ready = os.path.join(home, "ready")
@@ -290,25 +299,13 @@ class SwaySession(LayerShellSession):
             shutil.chown(home, "nobody")
             argv = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
                     "--pdeathsig=KILL", "--"] + argv
-        env = {"PATH": os.environ["PATH"], "HOME": home, "XDG_RUNTIME_DIR": home,
-               "WLR_BACKENDS": "headless", "WLR_LIBINPUT_NO_DEVICES": "1",
-               "WLR_RENDERER": "pixman"}
-        self.start_compositor(argv, env, home)
-
-        def started():
-            sockets = [n for n in os.listdir(home) if re.fullmatch(r"wayland-\d+", n)]
-            return self.compositor_log() is not None and sockets and os.path.exists(ready) \
-                and sockets[0]
-        socket = wait_until("sway and Xwayland", started, 30)
-        with open(ready) as f:
-            self.display = f.read().strip()
-        runtime = os.path.join(self.root, "runtime")
-        os.mkdir(runtime, 0o700)
-        self.env = {k: v for k, v in os.environ.items() if k not in (
-            "XAUTHORITY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR")}
-        self.env.update(DISPLAY=self.display, XDG_RUNTIME_DIR=runtime, XDG_SESSION_TYPE="wayland",
-                        WAYLAND_DISPLAY=os.path.join(home, socket))
-        self.start_driver([self.input_driver, str(SCREEN[0]), str(SCREEN[1])])
+        self.start_compositor(argv, {"PATH": os.environ["PATH"], "HOME": home,
+                                     "XDG_RUNTIME_DIR": home, "WLR_BACKENDS": "headless",
+                                     "WLR_LIBINPUT_NO_DEVICES": "1", "WLR_RENDERER": "pixman"},
+                              home)
+        self.env["DISPLAY"] = self.ready(ready).strip()
+        socket = next(n for n in os.listdir(home) if re.fullmatch(r"wayland-\d+", n))
+        self.env["WAYLAND_DISPLAY"] = os.path.join(home, socket)
 
     def screenshot(self):
         done = subprocess.run(["grim", "-t", "ppm", "-"], env=self.env, capture_output=True,
