@@ -46,6 +46,12 @@ class SurfaceState:
     margins: tuple = (0, 0, 0, 0)  # top, right, bottom, left
     place: tuple = (0, 0)  # a popup's, from its parent's corner
     size: tuple = (0, 0)
+    asked: tuple = (0, 0)  # 0: the compositor's choice
+
+    def shown(self):
+        """Configured, at the size last asked for: a dialog asks for its
+        content's size first and then for its frame's."""
+        return self.size != (0, 0) and all(a in (0, s) for a, s in zip(self.asked, self.size))
 
 
 def surfaces(log):
@@ -72,6 +78,8 @@ def surfaces(log):
             del alive[surface]
         elif request and message == "set_anchor":
             alive[surface].anchor = int(args[0])
+        elif request and message == "set_size":
+            alive[surface].asked = (int(args[0]), int(args[1]))
         elif request and message == "set_margin":
             alive[surface].margins = tuple(int(a) for a in args)
         elif message == "configure" and len(args) == 4:  # a popup's
@@ -142,7 +150,8 @@ class LayerShellSession(WaylandSession, ManagedSession):
         return alive if window is None else alive.get(window)
 
     def visible_windows(self, proc, title=None):
-        native = [s for s, state in self.native().items() if title in (None, state.name)]
+        native = [s for s, state in self.native().items()
+                  if title in (None, state.name) and state.shown()]
         return native or super().visible_windows(proc, title)
 
     def geometry(self, window):
