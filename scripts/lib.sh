@@ -7,8 +7,8 @@
 declare -A QUILLO_PACKAGES=(
     # Building on Linux and running every test there: the compiler, Qt and
     # its translations, Qt's Wayland client with what its layer shell
-    # integration is built from (dpkg-dev fetches Debian's source), GoogleTest, the X server and the tools that drive the
-    # program, the window managers, the programs the drags drop into, and
+    # integration is built from (dpkg-dev fetches Debian's source),
+    # GoogleTest, the X server and the tools that drive the program, the window managers, the programs the drags drop into, and
     # GNOME's Wayland session (mutter with Xwayland, its session bus and
     # settings, and Debian's Python with D-Bus, which drives its pointer).
     [linux]="cmake ninja-build g++ pkg-config
@@ -28,6 +28,13 @@ declare -A QUILLO_PACKAGES=(
         dpkg-dev qt6-base-dev-tools qt6-base-dev"
     # Windows programs tested under Wine, on an X server, driven from outside.
     [wine]="locales python3 xvfb xdotool x11-utils xclip imagemagick fonts-wqy-microhei"
+    # KWin's and sway's Wayland sessions, for the end-to-end tests: the
+    # compositors, grim for sway's screen, xhost to let root's X programs into
+    # sway's Xwayland, and what the tests' driver of their pointer and keys is
+    # built with. Installed without their recommendations (hundreds of KDE
+    # packages come with kwin-wayland's), which the tests do without.
+    [wayland]="kwin-wayland sway grim x11-xserver-utils
+        libxkbcommon-dev plasma-wayland-protocols"
     # The libFuzzer targets.
     [fuzz]="cmake ninja-build clang libclang-rt-14-dev"
     # The benchmarks, beside the linux group.
@@ -38,10 +45,15 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# ensure_packages PKG...: installs those not installed yet, quietly.
+# ensure_packages [--no-install-recommends] PKG...: installs those not
+# installed yet, quietly.
 ensure_packages() {
-    local missing=()
+    local missing=() options=()
     local pkg
+    if [ "${1-}" = --no-install-recommends ]; then
+        options=("$1")
+        shift
+    fi
     for pkg in "$@"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
             missing+=("$pkg")
@@ -49,7 +61,7 @@ ensure_packages() {
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
     apt_get update -qq
-    apt_get install -y -qq "${missing[@]}" >/dev/null
+    apt_get install -y -qq ${options[@]+"${options[@]}"} "${missing[@]}" >/dev/null
 }
 
 # apt_get ARGS...: apt-get as root, waiting while another apt-get holds its
@@ -77,10 +89,15 @@ apt_get() {
 ensure_packages_for() {
     local group packages=()
     for group in "$@"; do
+        [ "$group" != wayland ] || continue
         # shellcheck disable=SC2206 # a group is a list of words
         packages+=(${QUILLO_PACKAGES[$group]:?"no package group $group"})
     done
     ensure_packages "${packages[@]}"
+    if [[ " $* " =~ \ wayland\  ]]; then
+        # shellcheck disable=SC2086 # a group is a list of words
+        ensure_packages --no-install-recommends ${QUILLO_PACKAGES[wayland]}
+    fi
     if [[ " $* " =~ \ (linux|wine)\  ]] && ! locale -a | grep -qix 'zh_CN\.utf-\?8'; then
         echo "Making the locale zh_CN.UTF-8"
         as_root localedef -i zh_CN -f UTF-8 zh_CN.UTF-8

@@ -1,0 +1,137 @@
+// The pointer and the keys of a Wayland session, for the end-to-end tests:
+// synthetic X input reaches only the programs on XWayland, so the tests ask
+// the compositor itself, through KWin's fake input or the virtual pointer and
+// keyboard of wlroots compositors (sway), whichever it offers.
+//
+// Usage: wayland_input WIDTH HEIGHT (the screen, in logical pixels)
+// Reads commands on its input and answers each with "ok" once the compositor
+// has taken it: "move X Y" (to that point of the screen), "button 272 1"
+// (BTN_LEFT down; 0 up), "key 29 1" (an evdev key code, down or up).
+
+#define _GNU_SOURCE
+#include <stdio.h>
+#include <string.h>
+#include <sys/mman.h>
+#include <time.h>
+#include <unistd.h>
+#include <wayland-client.h>
+#include <xkbcommon/xkbcommon.h>
+
+#include "fake-input-client-protocol.h"
+#include "wlroots-virtual-input-client-protocol.h"
+
+static struct org_kde_kwin_fake_input* kwin;
+static struct zwlr_virtual_pointer_manager_v1* pointers;
+static struct zwp_virtual_keyboard_manager_v1* keyboards;
+static struct wl_seat* seat;
+
+static void global(void* data, struct wl_registry* registry, uint32_t name, const char* interface,
+                   uint32_t version) {
+    (void)data;
+    if (strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 && version >= 4)
+        kwin = wl_registry_bind(registry, name, &org_kde_kwin_fake_input_interface, 4);
+    else if (strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0)
+        pointers = wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1);
+    else if (strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0)
+        keyboards = wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1);
+    else if (strcmp(interface, wl_seat_interface.name) == 0 && !seat)
+        seat = wl_registry_bind(registry, name, &wl_seat_interface, 1);
+}
+
+static void global_remove(void* data, struct wl_registry* registry, uint32_t name) {
+    (void)data, (void)registry, (void)name;
+}
+
+static uint32_t now_ms(void) {
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (uint32_t)(now.tv_sec * 1000 + now.tv_nsec / 1000000);
+}
+
+// A virtual keyboard sends no modifier state of its own: it is told, from
+// the modifiers' masks in the keymap it hands the compositor.
+static struct zwp_virtual_keyboard_v1* keyboard_with_keymap(struct xkb_keymap** keymap) {
+    struct xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
+    *keymap = context ? xkb_keymap_new_from_names(context, NULL, XKB_KEYMAP_COMPILE_NO_FLAGS) : 0;
+    char* text = *keymap ? xkb_keymap_get_as_string(*keymap, XKB_KEYMAP_FORMAT_TEXT_V1) : 0;
+    int fd = memfd_create("keymap", 0);
+    if (!text || fd < 0 || write(fd, text, strlen(text) + 1) != (ssize_t)(strlen(text) + 1))
+        return 0;
+    struct zwp_virtual_keyboard_v1* keyboard =
+        zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(keyboards, seat);
+    zwp_virtual_keyboard_v1_keymap(keyboard, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd,
+                                   strlen(text) + 1);
+    return keyboard;
+}
+
+static uint32_t modifier_mask(struct xkb_keymap* keymap, uint32_t code) {
+    const char* name = code == 42 || code == 54    ? XKB_MOD_NAME_SHIFT
+                       : code == 29 || code == 97  ? XKB_MOD_NAME_CTRL
+                       : code == 56 || code == 100 ? XKB_MOD_NAME_ALT
+                                                   : 0;
+    return name ? 1u << xkb_keymap_mod_get_index(keymap, name) : 0;
+}
+
+int main(int argc, char** argv) {
+    unsigned width = 0, height = 0;
+    struct wl_display* display = wl_display_connect(NULL);
+    if (argc != 3 || sscanf(argv[1], "%u", &width) != 1 || sscanf(argv[2], "%u", &height) != 1 ||
+        !display) {
+        fprintf(stderr, "usage: wayland_input WIDTH HEIGHT, in a Wayland session\n");
+        return 2;
+    }
+    static const struct wl_registry_listener listener = {global, global_remove};
+    wl_registry_add_listener(wl_display_get_registry(display), &listener, NULL);
+    wl_display_roundtrip(display);
+
+    struct zwlr_virtual_pointer_v1* pointer = 0;
+    struct zwp_virtual_keyboard_v1* keyboard = 0;
+    struct xkb_keymap* keymap = 0;
+    uint32_t modifiers = 0;
+    if (kwin) {
+        org_kde_kwin_fake_input_authenticate(kwin, "quillo e2e", "drives the tests");
+    } else if (pointers && keyboards && seat) {
+        pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(pointers, seat);
+        keyboard = keyboard_with_keymap(&keymap);
+    }
+    if (!kwin && !keyboard) {
+        fprintf(stderr, "wayland_input: the compositor offers no fake input\n");
+        return 1;
+    }
+
+    char line[64], word[16];
+    unsigned a, b;
+    while (fgets(line, sizeof line, stdin)) {
+        if (sscanf(line, "%15s %u %u", word, &a, &b) != 3) break;
+        if (strcmp(word, "move") == 0 && kwin) {
+            org_kde_kwin_fake_input_pointer_motion_absolute(kwin, wl_fixed_from_int(a),
+                                                            wl_fixed_from_int(b));
+        } else if (strcmp(word, "move") == 0) {
+            zwlr_virtual_pointer_v1_motion_absolute(pointer, now_ms(), a, b, width, height);
+            zwlr_virtual_pointer_v1_frame(pointer);
+        } else if (strcmp(word, "button") == 0 && kwin) {
+            org_kde_kwin_fake_input_button(kwin, a, b);
+        } else if (strcmp(word, "button") == 0) {
+            zwlr_virtual_pointer_v1_button(pointer, now_ms(), a, b);
+            zwlr_virtual_pointer_v1_frame(pointer);
+        } else if (strcmp(word, "key") == 0 && kwin) {
+            org_kde_kwin_fake_input_keyboard_key(kwin, a, b);
+        } else if (strcmp(word, "key") == 0) {
+            zwp_virtual_keyboard_v1_key(keyboard, now_ms(), a, b);
+            uint32_t mask = modifier_mask(keymap, a);
+            if (mask) {
+                modifiers = b ? modifiers | mask : modifiers & ~mask;
+                zwp_virtual_keyboard_v1_modifiers(keyboard, modifiers, 0, 0, 0);
+            }
+        } else {
+            break;
+        }
+        if (wl_display_roundtrip(display) < 0) {
+            fprintf(stderr, "wayland_input: the compositor refused \"%s\"\n", word);
+            return 1;
+        }
+        printf("ok\n");
+        fflush(stdout);
+    }
+    return 0;
+}
