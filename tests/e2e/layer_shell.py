@@ -24,9 +24,9 @@ LINE = re.compile(rb"(-> )?(?:\{[^}]*\} )?(\w+@\d+)\.(\w+)\((.*)\)$")
 ARGUMENT = re.compile(rb'\s*(?:(")((?:[^"\\]|\\.)*)"|([^,]+))')
 TOP, BOTTOM, LEFT, RIGHT = 1, 2, 4, 8  # the anchors
 TOP_LAYER = 2
-# The frame that Qt draws around a window where the compositor draws none
-# (its "bradient" decoration): left, top, right, bottom, fixed in Qt 6.
-FRAME = (3, 30, 3, 3)
+# The frame the program draws around a window where the compositor draws none
+# (platform/caption_frame.h): left, top, right, bottom.
+FRAME = (1, 20, 1, 1)
 
 
 @dataclasses.dataclass(frozen=True)

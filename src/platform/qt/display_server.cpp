@@ -36,6 +36,9 @@ void chooseDisplayServer() {
             // Qt's Wayland client puts every window at the output's corner
             // unless told not to; a layer surface goes where Qt places it.
             setForQt("QT_WAYLAND_DISABLE_FIXED_POSITIONS", QByteArrayLiteral("1"));
+            // Qt reads this one whenever it frames a window, so it stays: a Qt
+            // program started from here finds no such frame and takes its own.
+            qputenv("QT_WAYLAND_DECORATION", kCaptionDecorationKey);
             break;
         case DisplayServer::AsStarted:
             break;

@@ -7,9 +7,11 @@
 #include "wayland-wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "wayland-xdg-shell-client-protocol.h"
 
-// The integration is linked into the program; this file is, whenever it is built.
+// The integration and its frame are linked into the program; this file is,
+// whenever they are built.
 #include <QtPlugin>
 Q_IMPORT_PLUGIN(LayerShellPlugin)
+Q_IMPORT_PLUGIN(CaptionDecorationPlugin)
 
 namespace quillo {
 

@@ -34,8 +34,8 @@ public:
     bool isExposed() const override { return configured_; }
     bool handleExpose(const QRegion& region) override;
     void applyConfigure() override;
-    // No compositor frames a layer surface: Qt draws the caption and the close
-    // button itself.
+    // No compositor frames a layer surface: the program draws the caption and
+    // the close button itself (caption_decoration.h).
     bool wantsDecorations() const override { return true; }
     void setWindowGeometry(const QRect&) override { place(); }
     void setWindowPosition(const QPoint&) override { place(); }

@@ -111,6 +111,8 @@ function(quillo_wayland_protocol xml)
 endfunction()
 
 add_library(quillo_layer_shell STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/caption_decoration.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/caption_decoration_plugin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/layer_shell_integration.cpp
     ${CMAKE_CURRENT_LIST_DIR}/layer_shell_plugin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/layer_shell_probe.cpp
@@ -124,8 +126,9 @@ foreach(protocol wayland pointer-gestures-unstable-v1 xdg-output-unstable-v1)
 endforeach()
 quillo_wayland_protocol(${quillo_protocols}/xdg-shell.xml)
 quillo_wayland_protocol(${CMAKE_CURRENT_LIST_DIR}/wlr-layer-shell-unstable-v1.xml)
-# The plugin is linked in, and found among Qt's static plugins.
+# The plugins are linked in, and found among Qt's static plugins.
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/layer_shell_plugin.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/caption_decoration_plugin.cpp
     PROPERTIES COMPILE_DEFINITIONS QT_STATICPLUGIN)
 target_include_directories(quillo_layer_shell SYSTEM PRIVATE
     ${quillo_generated}
