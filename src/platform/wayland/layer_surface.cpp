@@ -40,13 +40,15 @@ void LayerSurface::zwlr_layer_surface_v1_configure(uint32_t serial, uint32_t wid
                                                    uint32_t height) {
     ack_configure(serial);
     configuredSize_ = QSize(static_cast<int>(width), static_cast<int>(height));
+    awaitingSize_ = false;
     if (configured_) {
         // Later sizes wait until Qt is not drawing into the window.
         window()->applyConfigureWhenPossible();
-        return;
+    } else {
+        configured_ = true;
+        applyConfigure();
     }
-    configured_ = true;
-    applyConfigure();
+    // Shows what Qt drew meanwhile, at the size now answered.
     window()->handleExpose(QRect(QPoint(), window()->geometry().size()));
 }
 
@@ -87,7 +89,9 @@ void LayerSurface::place() {
     set_keyboard_interactivity(static_cast<std::uint32_t>(placement.keyboard));
     // A move alone draws nothing new: the state is committed without waiting
     // for the next frame. Before the first configure Qt commits it itself.
-    if (configured_) qtWindow->commit();
+    if (!configured_) return;
+    awaitingSize_ = QSize(placement.width, placement.height) != configuredSize_;
+    qtWindow->commit();
 }
 
 }  // namespace quillo

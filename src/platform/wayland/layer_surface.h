@@ -31,13 +31,19 @@ public:
         place();
     }
 
-    bool isExposed() const override { return configured_; }
+    // Qt's buffers wait while a new size is asked for and not yet answered:
+    // KWin 5.27 answers nothing when a buffer of that size comes first.
+    bool isExposed() const override { return configured_ && !awaitingSize_; }
     bool handleExpose(const QRegion& region) override;
     void applyConfigure() override;
     // No compositor frames a layer surface: the program draws the caption and
     // the close button itself (caption_decoration.h).
     bool wantsDecorations() const override { return true; }
     void setWindowGeometry(const QRect&) override { place(); }
+    // Qt asks for the window's states last when it makes the window, after
+    // its frame and before the surface's first commit: the first size asked
+    // for is then the frame's, and the compositor's first configure is final.
+    void requestWindowStates(Qt::WindowStates) override { place(); }
     void setWindowPosition(const QPoint&) override { place(); }
 
 private:
@@ -51,6 +57,7 @@ private:
     std::uint32_t shellVersion_;
     std::optional<LayerPlacement> placed_;
     bool configured_ = false;
+    bool awaitingSize_ = false;
     bool pointerOver_ = false;
     int openPopups_ = 0;
     QSize configuredSize_;
