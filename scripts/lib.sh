@@ -30,11 +30,11 @@ declare -A QUILLO_PACKAGES=(
     [wine]="locales python3 xvfb xdotool x11-utils xclip imagemagick fonts-wqy-microhei"
     # KWin's and sway's Wayland sessions, for the end-to-end tests: the
     # compositors, grim for sway's screen, xhost to let root's X programs into
-    # sway's Xwayland, and what the tests' driver of their pointer and keys is
-    # built with. Installed without their recommendations (hundreds of KDE
-    # packages come with kwin-wayland's), which the tests do without.
-    [wayland]="kwin-wayland sway grim x11-xserver-utils
-        libxkbcommon-dev plasma-wayland-protocols"
+    # sway's Xwayland, and KWin's protocol of fake input, which the tests'
+    # driver of its pointer and keys is built with. Installed without their
+    # recommendations (hundreds of KDE packages come with kwin-wayland's),
+    # which the tests do without.
+    [wayland]="kwin-wayland sway grim x11-xserver-utils plasma-wayland-protocols"
     # The libFuzzer targets.
     [fuzz]="cmake ninja-build clang libclang-rt-14-dev"
     # The benchmarks, beside the linux group.

@@ -79,6 +79,7 @@ class Session:
     drag_watch = None  # what tells when a drag starts and is accepted, if not X11's
 
     def __init__(self, args, screen="1024x768x24"):
+        self.args = args
         self.quillo = os.path.abspath(args.quillo)
         self.receiver = args.receiver and os.path.abspath(args.receiver)
         self.screen = screen

@@ -74,7 +74,8 @@ def case_startup(args, session):
 def case_on_top(args, session):
     """An editor that covers the window's place and has the focus still lies
     below the window: around the frame the editor shows, inside it the
-    window's content (its frame may show it is no longer active)."""
+    window's content (its frame may show it is no longer active). The close
+    button at the right end of the caption then ends the program."""
     with session() as s:
         quillo, window = start_on(s, ["姓名=王晓明"])
         x, y, width, height = s.frame(window, MAIN_TITLE)[0]
@@ -90,7 +91,8 @@ def case_on_top(args, session):
             shot = wait_until("the editor around the window", covering)
             check(shot.region(*area).same_but_cursor(alone.region(*area)),
                   "the editor covers the window")
-        check_running(quillo)
+        s.click(x + width - 8, y + 8)
+        check(wait_exit(quillo) == 0, f"closed, the program ended with {quillo.returncode}")
 
 
 # --- fatal errors ------------------------------------------------------------

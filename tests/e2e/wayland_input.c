@@ -15,7 +15,6 @@
 #include <time.h>
 #include <unistd.h>
 #include <wayland-client.h>
-#include <xkbcommon/xkbcommon.h>
 
 #include "fake-input-client-protocol.h"
 #include "wlroots-virtual-input-client-protocol.h"
@@ -42,38 +41,19 @@ static void global_remove(void* data, struct wl_registry* registry, uint32_t nam
     (void)data, (void)registry, (void)name;
 }
 
-static uint32_t now_ms(void) {
-    struct timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (uint32_t)(now.tv_sec * 1000 + now.tv_nsec / 1000000);
-}
+// A virtual keyboard brings its keymap, which the compositor compiles from its
+// own files, and tells its modifiers itself: Shift and Control are the first
+// and the third modifier of every keymap.
+static const char keymap[] =
+    "xkb_keymap { xkb_keycodes { include \"evdev\" }; xkb_types { include \"complete\" };"
+    " xkb_compat { include \"complete\" }; xkb_symbols { include \"pc+us\" }; };";
 
-// A virtual keyboard sends no modifier state of its own: it is told, from
-// the modifiers' masks in the keymap it hands the compositor.
-static struct zwp_virtual_keyboard_v1* keyboard_with_keymap(struct xkb_keymap** keymap) {
-    struct xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-    *keymap = context ? xkb_keymap_new_from_names(context, NULL, XKB_KEYMAP_COMPILE_NO_FLAGS) : 0;
-    char* text = *keymap ? xkb_keymap_get_as_string(*keymap, XKB_KEYMAP_FORMAT_TEXT_V1) : 0;
-    int fd = memfd_create("keymap", 0);
-    if (!text || fd < 0 || write(fd, text, strlen(text) + 1) != (ssize_t)(strlen(text) + 1))
-        return 0;
-    struct zwp_virtual_keyboard_v1* keyboard =
-        zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(keyboards, seat);
-    zwp_virtual_keyboard_v1_keymap(keyboard, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd,
-                                   strlen(text) + 1);
-    return keyboard;
-}
-
-static uint32_t modifier_mask(struct xkb_keymap* keymap, uint32_t code) {
-    const char* name = code == 42 || code == 54    ? XKB_MOD_NAME_SHIFT
-                       : code == 29 || code == 97  ? XKB_MOD_NAME_CTRL
-                       : code == 56 || code == 100 ? XKB_MOD_NAME_ALT
-                                                   : 0;
-    return name ? 1u << xkb_keymap_mod_get_index(keymap, name) : 0;
+static uint32_t modifier(unsigned code) {
+    return code == 42 ? 1 : code == 29 ? 4 : 0;  // KEY_LEFTSHIFT, KEY_LEFTCTRL
 }
 
 int main(int argc, char** argv) {
-    unsigned width = 0, height = 0;
+    unsigned width = 0, height = 0, a, b;
     struct wl_display* display = wl_display_connect(NULL);
     if (argc != 3 || sscanf(argv[1], "%u", &width) != 1 || sscanf(argv[2], "%u", &height) != 1 ||
         !display) {
@@ -86,46 +66,43 @@ int main(int argc, char** argv) {
 
     struct zwlr_virtual_pointer_v1* pointer = 0;
     struct zwp_virtual_keyboard_v1* keyboard = 0;
-    struct xkb_keymap* keymap = 0;
-    uint32_t modifiers = 0;
+    int fd = memfd_create("keymap", 0);
     if (kwin) {
         org_kde_kwin_fake_input_authenticate(kwin, "quillo e2e", "drives the tests");
-    } else if (pointers && keyboards && seat) {
+    } else if (pointers && keyboards && seat && write(fd, keymap, sizeof keymap) > 0) {
         pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(pointers, seat);
-        keyboard = keyboard_with_keymap(&keymap);
-    }
-    if (!kwin && !keyboard) {
+        keyboard = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(keyboards, seat);
+        zwp_virtual_keyboard_v1_keymap(keyboard, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd,
+                                       sizeof keymap);
+    } else {
         fprintf(stderr, "wayland_input: the compositor offers no fake input\n");
         return 1;
     }
 
-    char line[64], word[16];
-    unsigned a, b;
-    while (fgets(line, sizeof line, stdin)) {
-        if (sscanf(line, "%15s %u %u", word, &a, &b) != 3) break;
-        if (strcmp(word, "move") == 0 && kwin) {
+    char word[16];
+    uint32_t modifiers = 0;
+    while (scanf("%15s %u %u", word, &a, &b) == 3) {
+        struct timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const uint32_t ms = (uint32_t)(now.tv_sec * 1000 + now.tv_nsec / 1000000);
+        const int move = strcmp(word, "move") == 0, button = strcmp(word, "button") == 0;
+        if (kwin && move)
             org_kde_kwin_fake_input_pointer_motion_absolute(kwin, wl_fixed_from_int(a),
                                                             wl_fixed_from_int(b));
-        } else if (strcmp(word, "move") == 0) {
-            zwlr_virtual_pointer_v1_motion_absolute(pointer, now_ms(), a, b, width, height);
-            zwlr_virtual_pointer_v1_frame(pointer);
-        } else if (strcmp(word, "button") == 0 && kwin) {
+        else if (kwin && button)
             org_kde_kwin_fake_input_button(kwin, a, b);
-        } else if (strcmp(word, "button") == 0) {
-            zwlr_virtual_pointer_v1_button(pointer, now_ms(), a, b);
-            zwlr_virtual_pointer_v1_frame(pointer);
-        } else if (strcmp(word, "key") == 0 && kwin) {
+        else if (kwin)
             org_kde_kwin_fake_input_keyboard_key(kwin, a, b);
-        } else if (strcmp(word, "key") == 0) {
-            zwp_virtual_keyboard_v1_key(keyboard, now_ms(), a, b);
-            uint32_t mask = modifier_mask(keymap, a);
-            if (mask) {
-                modifiers = b ? modifiers | mask : modifiers & ~mask;
-                zwp_virtual_keyboard_v1_modifiers(keyboard, modifiers, 0, 0, 0);
-            }
-        } else {
-            break;
+        else if (move)
+            zwlr_virtual_pointer_v1_motion_absolute(pointer, ms, a, b, width, height);
+        else if (button)
+            zwlr_virtual_pointer_v1_button(pointer, ms, a, b);
+        else {
+            zwp_virtual_keyboard_v1_key(keyboard, ms, a, b);
+            modifiers = b ? modifiers | modifier(a) : modifiers & ~modifier(a);
+            zwp_virtual_keyboard_v1_modifiers(keyboard, modifiers, 0, 0, 0);
         }
+        if (pointer && (move || button)) zwlr_virtual_pointer_v1_frame(pointer);
         if (wl_display_roundtrip(display) < 0) {
             fprintf(stderr, "wayland_input: the compositor refused \"%s\"\n", word);
             return 1;
