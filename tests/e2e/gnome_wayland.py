@@ -20,8 +20,13 @@ while not bus.name_has_owner(name) and time.monotonic() < deadline: time.sleep(0
 path = bus.get_object(name, "/org/gnome/Mutter/RemoteDesktop").CreateSession(dbus_interface=name)
 session = dbus.Interface(bus.get_object(name, path), name + ".Session")
 session.Start()
+for _ in range(10):  # motion is relative and not accelerated: this ends at 0, 0
+    session.NotifyPointerMotionRelative(-500.0, -500.0)
+x = y = 0.0
 for call, a, b in (line.split() for line in sys.stdin):
-    if call == "move": session.NotifyPointerMotionRelative(float(a), float(b))
+    if call == "move":
+        session.NotifyPointerMotionRelative(float(a) - x, float(b) - y)
+        x, y = float(a), float(b)
     elif call == "button": session.NotifyPointerButton(int(a), b == "1")
     else: session.NotifyKeyboardKeycode(int(a), b == "1")
     print("ok", flush=True)
@@ -56,14 +61,7 @@ class GnomeWaylandSession(WaylandSession):
         subprocess.run(["gsettings", "set", "org.gnome.mutter", "center-new-windows", "true"],
                        env=env, check=True, timeout=DEADLINE)
         self.start_driver(["/usr/bin/python3", "-c", DRIVER])
-        for _ in range(10):  # motion is not accelerated: this ends at 0, 0
-            self._call("move -500 -500")
-        self.pointer = (0, 0)
         self.key("shift")  # the first key only gives the seat its keyboard
-
-    def motion(self, x, y):
-        """Motion is relative, and not accelerated."""
-        return f"move {x - self.pointer[0]} {y - self.pointer[1]}"
 
     def screenshot(self):
         """The main window on black: Xwayland has no root window to read."""

@@ -1,18 +1,17 @@
-"""KWin's and sway's Wayland sessions, headless, where the program runs native:
-each window a layer surface, each menu a popup of one. Only the program's
-protocol log (WAYLAND_DEBUG) tells its surfaces: each one's title, layer,
-place (from the output's top left corner, a popup's from its parent's) and
-size. The screenshot shows what is drawn; the logs, the drags and drops."""
+"""KWin's and sway's Wayland sessions, headless, where the program runs native,
+each window a layer surface and each menu a popup of one. Only its protocol
+log (WAYLAND_DEBUG) tells each one's title, layer, place (from the output's
+corner, a popup's from its parent's) and size; the screenshot shows what is
+drawn; the logs, the drags and drops."""
 
 import contextlib
-import glob
 import os
 import pathlib
 import re
 import shutil
 import subprocess
 
-from harness import DEADLINE, Image, check, die_with_harness, wait_until
+from harness import DEADLINE, Image, check, wait_until
 from wayland_session import SCREEN, WaylandSession
 
 MESSAGE = re.compile(r"(-> )?(\w+@\d+)\.(\w+)\((.*)\)$", re.M)
@@ -22,11 +21,11 @@ TOP_LAYER = 2
 
 
 class Surface:
-    """A window of the program."""
+    """A window of the program; its size once configured."""
 
     def __init__(self, name="", layer="0"):
-        self.name, self.layer = name, int(layer)
-        self.parent, self.place, self.size = None, (0, 0), (0, 0)  # size: once configured
+        self.name, self.layer, self.parent, self.place, self.size = name, int(layer), None, \
+            (0, 0), (0, 0)
 
     def area(self):
         """Where it is on screen, frame included."""
@@ -34,11 +33,12 @@ class Surface:
         return (x + self.place[0], y + self.place[1], *self.size)
 
 
-def surfaces(log):
+def surfaces(path):
     """The program's surfaces alive at the end of its protocol log, by object,
     oldest first."""
     alive = {}
-    for request, target, message, rest in MESSAGE.findall(log):
+    for request, target, message, rest in MESSAGE.findall(pathlib.Path(path).read_text(
+            encoding="utf-8", errors="replace")):
         args = [a[7:] if a.startswith("new id ") else a.strip('"') for a in rest.split(", ")]
         surface = alive.get(target)
         if request and message == "get_layer_surface":
@@ -60,20 +60,20 @@ def surfaces(log):
 
 
 class LayerShellSession(WaylandSession):
-    """What the KWin and sway sessions share. The session is its own watch of
-    the drags (drag_watch)."""
+    """What the KWin and sway sessions share; each is its own watch of drags."""
 
     stacking = True
     drag_watch = contextlib.nullcontext
 
     def _open_display(self):
-        """The compositor with its Xwayland, and the driver of its input."""
+        """The compositor with its Xwayland, which writes its display (and bus)
+        to the file ready, whole or not at all, and the driver of its input."""
         runtime = os.path.join(self.root, "runtime")
         os.mkdir(runtime, 0o700)
         self.env = {k: v for k, v in os.environ.items() if k not in (
             "DISPLAY", "XAUTHORITY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR")}
         self.env.update(XDG_RUNTIME_DIR=runtime, XDG_SESSION_TYPE="wayland")
-        ready = os.path.join(self.start_compositor_with_xwayland(), "ready")
+        ready = self.start_compositor_with_xwayland()
         wait_until(f"{self.window_manager} and Xwayland",
                    lambda: self.compositor_log() is not None and os.path.exists(ready))
         with open(ready) as f:
@@ -81,38 +81,25 @@ class LayerShellSession(WaylandSession):
         self.env.update(DISPLAY=self.display, **{"DBUS_SESSION_BUS_ADDRESS": b for b in bus})
         self.start_driver([self.args.input_driver, str(SCREEN[0]), str(SCREEN[1])])
 
-    @staticmethod
-    def ready_in(folder):
-        """Where the compositor's session writes its display (and bus) once
-        Xwayland is up: whole, or not at all."""
-        return f">{folder}/ready.tmp && mv {folder}/ready.tmp {folder}/ready"
-
     def start_quillo(self, cwd, program=None, extra_env=None):
         return super().start_quillo(cwd, program, dict(extra_env or {}, WAYLAND_DEBUG="1"))
 
-    def logged(self, pattern, *names):
-        return sum(len(re.findall(pattern, pathlib.Path(path).read_bytes())) for path in names)
-
     def started(self):
-        return self.logged(rb"\.start_drag\(", os.path.join(self.root, "quillo.log"))
+        return pathlib.Path(self.root, "quillo.log").read_bytes().count(b".start_drag(")
 
-    def accepted(self):
-        return self.logged(rb"-> wl_data_offer@\d+\.accept\(\d+, \"", *(
-            set(glob.glob(os.path.join(self.root, "*.log"))) - {os.path.join(
-                self.root, name) for name in ("quillo.log", "compositor.log")}))
-
-    def surfaces(self):
-        with open(os.path.join(self.root, "quillo.log"), encoding="utf-8",
-                  errors="replace") as log:
-            return surfaces(log.read())
+    def accepted(self):  # in the receivers' logs
+        return sum(len(re.findall(rb"-> wl_data_offer@\d+\.accept\(\d+, \"", log.read_bytes()))
+                   for log in pathlib.Path(self.root).glob("*.log")
+                   if log.stem not in ("quillo", "compositor"))
 
     def surface(self, key):
-        alive = self.surfaces()
+        alive = surfaces(os.path.join(self.root, "quillo.log"))
         check(key in alive, f"the program's surface {key} is gone")
         return alive[key]
 
     def visible_windows(self, proc, title=None):
-        return [key for key, s in self.surfaces().items() if title in (None, s.name) and s.size[0]]
+        return [key for key, s in surfaces(os.path.join(self.root, "quillo.log")).items()
+                if title in (None, s.name) and s.size[0]]
 
     def geometry(self, key):
         """The window inside its frame; a menu has none."""
@@ -135,26 +122,45 @@ class LayerShellSession(WaylandSession):
 
     def above(self, proc, upper, lower):
         """In a higher layer, or in the same one made later."""
-        order = {s.name: (s.layer, made) for made, s in enumerate(self.surfaces().values())}
+        order = {s.name: (s.layer, made) for made, s in
+                 enumerate(surfaces(os.path.join(self.root, "quillo.log")).values())}
         return order[upper] > order[lower]
 
-    def focus(self, window, point=None):
-        x, y, width, height = self.geometry(window) if point is None else (*point, 0, 0)
-        super().focus(window, (x + width // 2, y + height // 2))
+    def screenshot(self):
+        """The compositor's own, its pixels the last bytes its shooter writes."""
+        done = subprocess.run(self.shooter, env=self.env, capture_output=True, timeout=DEADLINE)
+        check(done.returncode == 0 and len(done.stdout) >= SCREEN[0] * SCREEN[1] * 3,
+              f"{self.shooter[0]} failed: " + done.stderr.decode(errors="replace"))
+        return Image(SCREEN[0], done.stdout[-SCREEN[0] * SCREEN[1] * 3:])
+
+
+# The screen from KWin's ScreenShot2 D-Bus interface, as rows of 3-byte pixels
+# (its own are B, G, R, A, premultiplied and opaque, rows as long as their pixels).
+KWIN_SCREENSHOT = """
+import dbus, os, sys
+read, write = os.pipe()
+dbus.SessionBus().get_object("org.kde.KWin", "/org/kde/KWin/ScreenShot2").CaptureWorkspace(
+    {}, dbus.types.UnixFd(write), dbus_interface="org.kde.KWin.ScreenShot2")
+os.close(write)
+data = b"".join(iter(lambda: os.read(read, 1 << 20), b""))
+rgb = bytearray(len(data) // 4 * 3)
+rgb[0::3], rgb[1::3], rgb[2::3] = data[2::4], data[1::4], data[0::4]
+sys.stdout.buffer.write(rgb)
+"""
 
 
 class KWinSession(LayerShellSession):
-    """KWin 5.27. Its input and screenshots are for trusted programs only;
-    the checks are off here, in a session of the case's own. Every new window
-    is maximised, so receivers take the middle."""
+    """KWin 5.27, its checks of trusted programs (input, screenshots) off in a
+    session of the case's own; new windows maximised, receivers in the middle."""
 
     window_manager = "kwin_wayland"
+    shooter = ["/usr/bin/python3", "-c", KWIN_SCREENSHOT]
 
     def start_compositor_with_xwayland(self):
-        os.makedirs(os.path.join(self.root, "config"))
-        with open(os.path.join(self.root, "config", "kwinrc"), "w") as f:
+        ready = os.path.join(self.root, "ready")
+        with open(os.path.join(self.root, "kwinrc"), "w") as f:
             f.write("[Windows]\nPlacement=Maximizing\n")
-        self.env.update(HOME=self.root, XDG_CONFIG_HOME=os.path.join(self.root, "config"),
+        self.env.update(HOME=self.root, XDG_CONFIG_HOME=self.root,
                         WAYLAND_DISPLAY="wayland-quillo", KWIN_WAYLAND_NO_PERMISSION_CHECKS="1",
                         KWIN_SCREENSHOT_NO_PERMISSION_CHECKS="1")
         # The packaged binary carries a file capability that a container may
@@ -162,58 +168,28 @@ class KWinSession(LayerShellSession):
         kwin = shutil.copy(shutil.which("kwin_wayland"), self.root)
         self.start_compositor(["dbus-run-session", "--", kwin, "--virtual", "--xwayland",
                                "--width", str(SCREEN[0]), "--height", str(SCREEN[1]),
-                               "--socket", "wayland-quillo", "sh -c 'echo $DISPLAY "
-                               f"$DBUS_SESSION_BUS_ADDRESS {self.ready_in(self.root)}'"],
+                               "--socket", "wayland-quillo", "sh -c 'echo $DISPLAY $DBUS_SESSION"
+                               f"_BUS_ADDRESS >{ready}.tmp && mv {ready}.tmp {ready}'"],
                               self.env, self.root)
-        return self.root
-
-    def screenshot(self):
-        if not getattr(self, "shooter", None):
-            self.shooter = subprocess.Popen(["/usr/bin/python3", "-c", KWIN_SCREENSHOT],
-                                            env=self.env, stdin=subprocess.PIPE,
-                                            stdout=subprocess.PIPE, preexec_fn=die_with_harness)
-            self.processes.append(self.shooter)
-        self.shooter.stdin.write(b"\n")
-        self.shooter.stdin.flush()
-        rgb = self.shooter.stdout.read(SCREEN[0] * SCREEN[1] * 3)
-        check(len(rgb) == SCREEN[0] * SCREEN[1] * 3, "KWin's screenshot failed")
-        return Image(SCREEN[0], rgb)
-
-
-# The screen from KWin's ScreenShot2 D-Bus interface, for each line read, as
-# rows of 3-byte pixels (its own are B, G, R, A, premultiplied and opaque,
-# its rows as long as their pixels).
-KWIN_SCREENSHOT = """
-import dbus, os, sys
-shots = dbus.SessionBus().get_object("org.kde.KWin", "/org/kde/KWin/ScreenShot2")
-for _ in sys.stdin:
-    read, write = os.pipe()
-    info = shots.CaptureWorkspace({}, dbus.types.UnixFd(write),
-                                  dbus_interface="org.kde.KWin.ScreenShot2")
-    os.close(write)
-    data = b"".join(iter(lambda: os.read(read, 1 << 20), b""))
-    os.close(read)
-    rgb = bytearray(len(data) // 4 * 3)
-    rgb[0::3], rgb[1::3], rgb[2::3] = data[2::4], data[1::4], data[0::4]
-    sys.stdout.buffer.write(rgb)
-    sys.stdout.flush()
-"""
+        return ready
 
 
 class SwaySession(LayerShellSession):
-    """sway 1.7, with Debian's configuration and what the tests add: a black
-    screen of 1024 x 768, and root's X programs let in. sway refuses to run
-    as root: as root, the case runs it as nobody."""
+    """sway 1.7 with Debian's configuration, a black 1024 x 768 screen and root's
+    X programs let in; it refuses to run as root, so as root the case runs it as nobody."""
 
     window_manager = "sway"
+    shooter = ["grim", "-t", "ppm", "-"]
 
     def start_compositor_with_xwayland(self):
         home = os.path.join(self.root, "sway")  # its home and runtime folder
+        ready = os.path.join(home, "ready")
         os.mkdir(home, 0o700)
         with open(os.path.join(home, "config"), "w") as f:
             f.write("include /etc/sway/config\noutput * bg #000000 solid_color\n"
                     f"output * mode {SCREEN[0]}x{SCREEN[1]}\n"
-                    f"exec xhost +si:localuser:root && echo $DISPLAY {self.ready_in(home)}\n")
+                    f"exec xhost +si:localuser:root && echo $DISPLAY >{ready}.tmp && mv {ready}.tmp"
+                    f" {ready}\n")
         argv = ["sway", "-c", os.path.join(home, "config")]
         if os.geteuid() == 0:
             os.chmod(self.root, 0o711)
@@ -225,10 +201,4 @@ class SwaySession(LayerShellSession):
                                      "WLR_LIBINPUT_NO_DEVICES": "1", "WLR_RENDERER": "pixman"},
                               home)
         self.env["WAYLAND_DISPLAY"] = os.path.join(home, "wayland-1")
-        return home
-
-    def screenshot(self):
-        done = subprocess.run(["grim", "-t", "ppm", "-"], env=self.env, capture_output=True,
-                              timeout=DEADLINE)
-        check(done.returncode == 0, "grim failed: " + done.stderr.decode(errors="replace"))
-        return Image(SCREEN[0], done.stdout[-SCREEN[0] * SCREEN[1] * 3:])
+        return ready

@@ -10,6 +10,7 @@
 
 #define _GNU_SOURCE
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/mman.h>
 #include <time.h>
@@ -53,10 +54,10 @@ static uint32_t modifier(unsigned code) {
 }
 
 int main(int argc, char** argv) {
-    unsigned width = 0, height = 0, a, b;
+    const unsigned width = argc == 3 ? atoi(argv[1]) : 0, height = argc == 3 ? atoi(argv[2]) : 0;
+    unsigned a, b;
     struct wl_display* display = wl_display_connect(NULL);
-    if (argc != 3 || sscanf(argv[1], "%u", &width) != 1 || sscanf(argv[2], "%u", &height) != 1 ||
-        !display) {
+    if (!width || !height || !display) {
         fprintf(stderr, "usage: wayland_input WIDTH HEIGHT, in a Wayland session\n");
         return 2;
     }

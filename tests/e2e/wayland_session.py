@@ -1,8 +1,7 @@
-"""What the Wayland sessions share: a compositor, headless, in a process group
-of its own; the pointer and keys through the compositor itself (XTest reaches
-programs on XWayland only), from a driver that takes one command a line
-("move X Y", "button 272 1", "key 29 1") and answers "ok"; and receivers
-native on Wayland, whose windows take the middle of the screen."""
+"""What the Wayland sessions share: a headless compositor in a process group of
+its own; the pointer and keys through it (XTest reaches XWayland only), from a
+driver that takes a command a line ("move X Y", "button 272 1", "key 29 1")
+and answers "ok"; receivers native on Wayland, in the middle of the screen."""
 
 import os
 import re
@@ -51,10 +50,6 @@ class WaylandSession(Session):
         check(self.driver.stdout.readline() == "ok\n",
               f"{self.window_manager} refused the input: {line}")
 
-    def motion(self, x, y):
-        """The driver's command that puts the pointer at x, y."""
-        return f"move {x} {y}"
-
     def open_app(self, argv, name, title, env):
         """A program native on Wayland, once its window takes the pointer."""
         env = dict(self.env, **env, GDK_BACKEND="wayland", WAYLAND_DEBUG="1")
@@ -71,11 +66,12 @@ class WaylandSession(Session):
         return proc, None, middle
 
     def focus(self, window, point=None):
-        self.click(*point)
+        x, y, width, height = self.geometry(window) if point is None else (*point, 0, 0)
+        self.click(x + width // 2, y + height // 2)
 
     def move(self, x, y, pause=0.05):
         x, y = round(x), round(y)
-        self._call(self.motion(x, y))
+        self._call(f"move {x} {y}")
         self.pointer = (x, y)
         time.sleep(pause)
 

@@ -13,18 +13,14 @@ TEST(CaptionFrame, WhatLiesUnderEachPointOfTheFrame) {
         int width, height, x, y;
         FramePart part;
     } cases[] = {
-        {132, 176, 66, 0, Border},        {132, 176, 0, 88, Border},
-        {132, 176, 131, 88, Border},      {132, 176, 66, 175, Border},
-        {132, 176, 140, 10, Border},      {132, 176, 1, 1, Caption},
-        {132, 176, 66, 19, Caption},      {132, 176, 104, 10, Caption},
-        {132, 176, 105, 1, CloseButton},  {132, 176, 130, 19, CloseButton},
-        {132, 176, 1, 20, Content},       {132, 176, 130, 174, Content},
-        {132, 176, 120, 20, Content},     {314, 201, 286, 10, Caption},
-        {314, 201, 287, 10, CloseButton}, {314, 201, 300, 21, Content},
+        {132, 176, 66, 0, Border},        {132, 176, 131, 88, Border},
+        {132, 176, 140, 10, Border},      {132, 176, 66, 19, Caption},
+        {132, 176, 104, 10, Caption},     {132, 176, 105, 1, CloseButton},
+        {132, 176, 130, 19, CloseButton}, {132, 176, 1, 20, Content},
+        {132, 176, 120, 20, Content},     {314, 201, 287, 10, CloseButton},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message()
-                     << c.width << " x " << c.height << " at " << c.x << ", " << c.y);
+        SCOPED_TRACE(testing::Message() << c.width << " wide, at " << c.x << ", " << c.y);
         EXPECT_EQ(framePartAt(c.width, c.height, c.x, c.y), c.part);
     }
 }
