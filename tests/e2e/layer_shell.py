@@ -24,8 +24,8 @@ class Surface:
     """A window of the program; its size once configured."""
 
     def __init__(self, name="", layer="0"):
-        self.name, self.layer, self.parent, self.place, self.size = name, int(layer), None, \
-            (0, 0), (0, 0)
+        self.name, self.layer, self.parent = name, int(layer), None
+        self.place = self.size = (0, 0)
 
     def area(self):
         """Where it is on screen, frame included."""
