@@ -6,8 +6,9 @@
 # (ensure_packages_for linux).
 declare -A QUILLO_PACKAGES=(
     # Building on Linux and running every test there: the compiler, Qt and
-    # its translations, GoogleTest, the X server and the tools that drive the
-    # program, the window managers, the programs the drags drop into, and
+    # its translations, Qt's Wayland client with what its layer shell
+    # integration is built from (dpkg-dev fetches Debian's source),
+    # GoogleTest, the X server and the tools that drive the program, the window managers, the programs the drags drop into, and
     # GNOME's Wayland session (mutter with Xwayland, its session bus and
     # settings, and Debian's Python with D-Bus, which drives its pointer).
     [linux]="cmake ninja-build g++ pkg-config
@@ -17,7 +18,9 @@ declare -A QUILLO_PACKAGES=(
         openbox fluxbox jwm
         fonts-wqy-microhei clang-format python3
         chromium mousepad gnome-text-editor
-        mutter xwayland dbus-daemon libglib2.0-bin python3-dbus"
+        mutter xwayland dbus-daemon libglib2.0-bin python3-dbus
+        qt6-wayland qt6-wayland-dev qt6-wayland-dev-tools qt6-base-private-dev libwayland-dev
+        dpkg-dev"
     # quillo.exe and its tests, cross-built: MinGW-w64; Debian's source of Qt
     # and the host's Qt tools, from which Qt for Windows is built; Wine, which
     # the toolchain names as the emulator.
@@ -25,6 +28,13 @@ declare -A QUILLO_PACKAGES=(
         dpkg-dev qt6-base-dev-tools qt6-base-dev"
     # Windows programs tested under Wine, on an X server, driven from outside.
     [wine]="locales python3 xvfb xdotool x11-utils xclip imagemagick fonts-wqy-microhei"
+    # KWin's and sway's Wayland sessions, for the end-to-end tests: the
+    # compositors, grim for sway's screen, xhost to let root's X programs into
+    # sway's Xwayland, and KWin's protocol of fake input, which the tests'
+    # driver of its pointer and keys is built with. Installed without their
+    # recommendations (hundreds of KDE packages come with kwin-wayland's),
+    # which the tests do without.
+    [wayland]="kwin-wayland sway grim x11-xserver-utils plasma-wayland-protocols"
     # The libFuzzer targets.
     [fuzz]="cmake ninja-build clang libclang-rt-14-dev"
     # The benchmarks, beside the linux group.
@@ -35,10 +45,15 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# ensure_packages PKG...: installs those not installed yet, quietly.
+# ensure_packages [--no-install-recommends] PKG...: installs those not
+# installed yet, quietly.
 ensure_packages() {
-    local missing=()
+    local missing=() options=()
     local pkg
+    if [ "${1-}" = --no-install-recommends ]; then
+        options=("$1")
+        shift
+    fi
     for pkg in "$@"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
             missing+=("$pkg")
@@ -46,7 +61,7 @@ ensure_packages() {
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
     apt_get update -qq
-    apt_get install -y -qq "${missing[@]}" >/dev/null
+    apt_get install -y -qq ${options[@]+"${options[@]}"} "${missing[@]}" >/dev/null
 }
 
 # apt_get ARGS...: apt-get as root, waiting while another apt-get holds its
@@ -74,20 +89,46 @@ apt_get() {
 ensure_packages_for() {
     local group packages=()
     for group in "$@"; do
+        [ "$group" != wayland ] || continue
         # shellcheck disable=SC2206 # a group is a list of words
         packages+=(${QUILLO_PACKAGES[$group]:?"no package group $group"})
     done
     ensure_packages "${packages[@]}"
+    if [[ " $* " =~ \ wayland\  ]]; then
+        # shellcheck disable=SC2086 # a group is a list of words
+        ensure_packages --no-install-recommends ${QUILLO_PACKAGES[wayland]}
+    fi
     if [[ " $* " =~ \ (linux|wine)\  ]] && ! locale -a | grep -qix 'zh_CN\.utf-\?8'; then
         echo "Making the locale zh_CN.UTF-8"
         as_root localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
     fi
 }
 
-# build DIR [CMAKE ARGS...]: configures once and builds.
+# ensure_deb_src: Debian's source packages come from the same mirror as its
+# binaries once a deb-src entry is there: a copy of the system's entry with
+# that type.
+ensure_deb_src() {
+    grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/ &&
+        return 0
+    echo "Adding a deb-src entry for the system's mirror"
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+        sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+            as_root tee /etc/apt/sources.list.d/quillo-deb-src.sources >/dev/null
+    else
+        sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
+            as_root tee /etc/apt/sources.list.d/quillo-deb-src.list >/dev/null
+    fi
+    apt_get update -qq
+}
+
+# build DIR [CMAKE ARGS...]: configures once and builds. The source of Qt's
+# Wayland module is fetched first, so that the layer shell integration is
+# built (src/platform/wayland/wayland.cmake); without it Quillo keeps XWayland.
 build() {
     local dir=$1
     shift
+    "$QUILLO_ROOT/scripts/fetch-qtwayland-source" >/dev/null ||
+        echo "No source of Qt's Wayland module: built without the layer shell" >&2
     if [ ! -f "$dir/build.ninja" ]; then
         cmake -S "$QUILLO_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     fi

@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QByteArray>
 #include <QLocale>
 #include <QTranslator>
 
@@ -8,25 +7,13 @@
 #include "platform/make_drag_source.h"
 #include "platform/make_window_system.h"
 #include "platform/qt/desktop_check.h"
+#include "platform/qt/display_server.h"
 #include "platform/qt/end_when_drawn.h"
 #include "platform/qt/qt_translation.h"
 #include "platform/system_services.h"
 
-namespace {
-
-// Wayland lets no client place itself; XWayland does.
-void preferX11UnderWayland() {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-        qgetenv("XDG_SESSION_TYPE") == QByteArrayLiteral("wayland") &&
-        !qEnvironmentVariableIsEmpty("DISPLAY")) {
-        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
-    }
-}
-
-}  // namespace
-
 int main(int argc, char* argv[]) {
-    preferX11UnderWayland();
+    quillo::chooseDisplayServer();
     quillo::DesktopCheck desktop;
     QApplication app(argc, argv);
     desktop.passed();

@@ -162,7 +162,8 @@ def case_drop_into(args, session):
     """Each entry dragged into one running receiver arrives exactly, in UTF-8."""
     with session() as s:
         quillo = s.start_quillo(prepare_run(s, [f"{t}={c}" for t, c in DROP_INTO_ENTRIES]))
-        with DROP_INTO_CASES[args.row](s) as receiver, receivers.XdndWatch(s) as watch:
+        with DROP_INTO_CASES[args.row](s) as receiver, (
+                s.drag_watch or receivers.XdndWatch)(s) as watch:
             window = s.wait_window(quillo, MAIN_TITLE)
             _, rows = wait_rows(s, window, lambda n: n == len(DROP_INTO_ENTRIES),
                                 f"{len(DROP_INTO_ENTRIES)} boxes in view")

@@ -5,6 +5,7 @@
 #   jwm      under JWM, which keeps windows in layers
 #   wine     quillo.exe under Wine, on the X server of the test stage
 #   gnome-wayland  GNOME's Wayland session (mutter), the program through Xwayland
+#   kwin, sway     KWin's and sway's Wayland sessions, the program native there
 # The folder that includes this runs its columns (quillo_e2e_columns) with
 # quillo_e2e_command and quillo_e2e_properties, and names each test
 # <quillo_e2e_prefix>[_<window manager>]_<case>[_<row>]. A window manager is
@@ -28,7 +29,8 @@ function(quillo_e2e_test case)
     endforeach()
 endfunction()
 
-quillo_e2e_test(startup scale-100              IN bare openbox fluxbox wine)
+quillo_e2e_test(startup scale-100              IN bare openbox fluxbox wine kwin sway)
+quillo_e2e_test(on-top                         IN kwin sway)
 quillo_e2e_test(startup scale-150              IN bare openbox fluxbox wine)
 quillo_e2e_test(fatal missing-file             IN bare openbox jwm wine)
 quillo_e2e_test(fatal too-many-entries         IN bare wine)
@@ -50,8 +52,8 @@ quillo_e2e_test(drag chinese-utf-16            IN bare)
 quillo_e2e_test(drag chinese-gbk               IN bare wine)
 quillo_e2e_test(drag largest                   IN bare)
 quillo_e2e_test(drop-into chromium             IN bare)
-quillo_e2e_test(drop-into mousepad             IN bare gnome-wayland)
-quillo_e2e_test(drop-into gnome-text-editor    IN bare)
+quillo_e2e_test(drop-into mousepad             IN bare gnome-wayland kwin sway)
+quillo_e2e_test(drop-into gnome-text-editor    IN bare kwin sway)
 quillo_e2e_test(scroll-pages                   IN bare wine)
 quillo_e2e_test(scroll-reversed                IN bare wine)
 quillo_e2e_test(menu-exit                      IN bare wine)
@@ -60,7 +62,7 @@ quillo_e2e_test(menu-edit shell-characters     IN bare)
 quillo_e2e_test(menu-edit korean               IN wine)
 quillo_e2e_test(menu-edit beyond-bmp           IN wine)
 quillo_e2e_test(menu-copy                      IN bare wine)
-quillo_e2e_test(dialog help                    IN bare openbox jwm wine)
+quillo_e2e_test(dialog help                    IN bare openbox jwm wine kwin sway)
 quillo_e2e_test(dialog about                   IN bare openbox jwm wine)
 quillo_e2e_test(sysinfo unavailable            IN bare openbox jwm wine)
 quillo_e2e_test(sysinfo registered             IN wine)

@@ -1,19 +1,16 @@
 """GNOME's Wayland session, headless: mutter, Xwayland for the program, the
 receivers native on Wayland, and the pointer and keys through mutter's
-RemoteDesktop D-Bus API (XTest reaches X clients only)."""
+RemoteDesktop D-Bus API."""
 
 import glob
 import os
 import pathlib
 import re
-import signal
 import subprocess
-import time
 
-from harness import DEADLINE, MAIN_TITLE, Image, Session, check, wait_until
+from harness import DEADLINE, MAIN_TITLE, Image, wait_until
+from wayland_session import SCREEN, WaylandSession
 
-SCREEN = (1024, 768)
-KEYS = {"ctrl": 29, "a": 30, "s": 31, "shift": 42, "Delete": 111}  # evdev codes
 # Debian's Python with python3-dbus, one connection ("move 5 0" in, "ok" out).
 DRIVER = """
 import dbus, sys, time
@@ -23,15 +20,20 @@ while not bus.name_has_owner(name) and time.monotonic() < deadline: time.sleep(0
 path = bus.get_object(name, "/org/gnome/Mutter/RemoteDesktop").CreateSession(dbus_interface=name)
 session = dbus.Interface(bus.get_object(name, path), name + ".Session")
 session.Start()
+for _ in range(10):  # motion is relative and not accelerated: this ends at 0, 0
+    session.NotifyPointerMotionRelative(-500.0, -500.0)
+x = y = 0.0
 for call, a, b in (line.split() for line in sys.stdin):
-    if call == "move": session.NotifyPointerMotionRelative(float(a), float(b))
+    if call == "move":
+        session.NotifyPointerMotionRelative(float(a) - x, float(b) - y)
+        x, y = float(a), float(b)
     elif call == "button": session.NotifyPointerButton(int(a), b == "1")
     else: session.NotifyKeyboardKeycode(int(a), b == "1")
     print("ok", flush=True)
 """
 
 
-class GnomeWaylandSession(Session):
+class GnomeWaylandSession(WaylandSession):
     window_manager = "mutter"
 
     def _open_display(self):
@@ -41,19 +43,13 @@ class GnomeWaylandSession(Session):
             "DISPLAY", "XAUTHORITY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR")}
         env.update(XDG_RUNTIME_DIR=runtime, HOME=self.root, XDG_SESSION_TYPE="wayland",
                    WAYLAND_DISPLAY="wayland-quillo")
-        # mutter and its bus in a process group of their own, ended as one.
-        with open(os.path.join(self.root, "mutter.log"), "wb") as log:
-            self.mutter = subprocess.Popen(
-                ["dbus-run-session", "--", "sh", "-c", 'echo "$DBUS_SESSION_BUS_ADDRESS" >bus &&'
-                 f' exec mutter --wayland --headless --virtual-monitor {SCREEN[0]}x{SCREEN[1]}'
-                 ' --wayland-display wayland-quillo'], cwd=runtime, env=env,
-                stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
-                start_new_session=True)
+        self.start_compositor(
+            ["dbus-run-session", "--", "sh", "-c", 'echo "$DBUS_SESSION_BUS_ADDRESS" >bus &&'
+             f' exec mutter --wayland --headless --virtual-monitor {SCREEN[0]}x{SCREEN[1]}'
+             ' --wayland-display wayland-quillo'], env, runtime)
 
         def started():
-            check(self.mutter.poll() is None, f"mutter ended ({self.mutter.returncode})")
-            with open(os.path.join(self.root, "mutter.log"), "rb") as log:
-                display = re.search(rb"public X11 display (:\d+)", log.read())
+            display = re.search(rb"public X11 display (:\d+)", self.compositor_log())
             auth = glob.glob(os.path.join(runtime, ".mutter-Xwaylandauth.*"))
             bus = pathlib.Path(runtime, "bus")
             address = bus.exists() and bus.read_text().strip()
@@ -64,57 +60,8 @@ class GnomeWaylandSession(Session):
         # New windows open in the middle of the screen, where the drops aim.
         subprocess.run(["gsettings", "set", "org.gnome.mutter", "center-new-windows", "true"],
                        env=env, check=True, timeout=DEADLINE)
-        self.driver = subprocess.Popen(["/usr/bin/python3", "-c", DRIVER], env=env, text=True,
-                                       stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-        self.processes.append(self.driver)
-        for _ in range(10):  # motion is not accelerated: this ends at 0, 0
-            self._call("move -500 -500")
-        self.pointer = (0, 0)
+        self.start_driver(["/usr/bin/python3", "-c", DRIVER])
         self.key("shift")  # the first key only gives the seat its keyboard
-
-    def __exit__(self, kind, value, trace):
-        try:
-            return super().__exit__(kind, value, trace)
-        finally:
-            os.killpg(self.mutter.pid, signal.SIGTERM)
-            self.mutter.wait(10)
-
-    def _call(self, line):
-        self.driver.stdin.write(line + "\n")
-        self.driver.stdin.flush()
-        check(self.driver.stdout.readline() == "ok\n", f"mutter's RemoteDesktop failed: {line}")
-
-    def open_app(self, argv, name, title, env):
-        """A program native on Wayland, once its window takes the pointer."""
-        env = dict(self.env, **env, GDK_BACKEND="wayland", WAYLAND_DEBUG="1")
-        del env["DISPLAY"]
-        proc = self.start(argv, self.root, name, env)
-        middle = (SCREEN[0] // 2, SCREEN[1] // 2)
-
-        def entered():
-            check(proc.poll() is None, f"{argv[0]} ended ({proc.returncode})")
-            self.move(middle[0] + (self.pointer == middle), middle[1])
-            with open(os.path.join(self.root, name + ".log"), "rb") as log:
-                return re.search(rb"wl_pointer@\d+\.enter\(", log.read())
-        wait_until(f"{argv[0]}'s window", entered)
-        return proc, None, middle
-
-    def focus(self, window, point=None):
-        self.click(*point)
-
-    def move(self, x, y, pause=0.05):
-        x, y = round(x), round(y)
-        self._call(f"move {x - self.pointer[0]} {y - self.pointer[1]}")
-        self.pointer = (x, y)
-        time.sleep(pause)
-
-    def press(self, down):
-        self._call(f"button 272 {int(down)}")  # BTN_LEFT
-
-    def key(self, keys):
-        codes = [KEYS[name] for name in keys.split("+")]
-        for code, down in [(c, 1) for c in codes] + [(c, 0) for c in reversed(codes)]:
-            self._call(f"key {code} {down}")
 
     def screenshot(self):
         """The main window on black: Xwayland has no root window to read."""

@@ -76,8 +76,10 @@ class Session:
 
     window_manager = None
     stacking = False
+    drag_watch = None  # what tells when a drag starts and is accepted, if not X11's
 
     def __init__(self, args, screen="1024x768x24"):
+        self.args = args
         self.quillo = os.path.abspath(args.quillo)
         self.receiver = args.receiver and os.path.abspath(args.receiver)
         self.screen = screen
@@ -289,6 +291,10 @@ class Session:
     def key(self, keys):
         """Presses keys as xdotool names them (ctrl+s)."""
         self.xdo("key", keys)
+
+    def hold(self, key, down):
+        """A key down, or up again."""
+        self.xdo("keydown" if down else "keyup", key)
 
     def drag(self, start, end, arrived, steps=10, started=None):
         """Presses at start, moves to end and lets go once arrived() says the

@@ -195,14 +195,14 @@ def escape_then_space(s, quillo, dialog, title):
     be open. Letting go of Space presses OK."""
     area = s.geometry(dialog)
     before = s.screenshot().region(*area)
-    s.xdo("key", "Escape")
-    s.xdo("keydown", "space")
+    s.key("Escape")
+    s.hold("space", True)
     try:
         wait_until("OK to show pressed", lambda: not s.screenshot().region(
             *area).same_but_cursor(before))
         check(s.visible_windows(quillo, title), f"Esc closed '{title}'")
     finally:
-        s.xdo("keyup", "space")
+        s.hold("space", False)
 
 
 def case_dialog(args, session):
@@ -222,7 +222,7 @@ def case_dialog(args, session):
             if key == "Escape" and args.row == "help":
                 escape_then_space(s, quillo, dialog, title)
             else:
-                s.xdo("key", key)
+                s.key(key)
             wait_until(f"{key} to close '{title}'",
                        lambda: not s.visible_windows(quillo, title))
         check_running(quillo)

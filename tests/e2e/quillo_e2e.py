@@ -29,12 +29,18 @@ import boxes
 import menus
 import startup
 import wine
+from gnome_wayland import GnomeWaylandSession
 from harness import Failure, Session
-from window_managers import DESKTOPS, WINDOW_MANAGERS, ManagedSession
+from layer_shell import KWinSession, SwaySession
+from window_managers import WINDOW_MANAGERS, ManagedSession
+
+# The desktops that bring their own display server, as columns of the table.
+DESKTOPS = {"gnome-wayland": GnomeWaylandSession, "kwin": KWinSession, "sway": SwaySession}
 
 # case: (what runs it, its rows or None)
 CASES = {
     "startup": (startup.case_startup, startup.STARTUP_CASES),
+    "on-top": (startup.case_on_top, None),
     "fatal": (startup.case_fatal, startup.FATAL_CASES),
     "loads": (startup.case_loads, startup.LOAD_CASES),
     "no-desktop": (startup.case_no_desktop, startup.NO_DESKTOP_CASES),
@@ -65,6 +71,8 @@ def main():
                         help="a window manager to start on the Xvfb, so that windows have "
                              "frames and a stacking order, or a desktop to run in")
     parser.add_argument("--planted", help="the DLLs to plant beside quillo.exe, with --wine")
+    parser.add_argument("--input-driver", help="wayland_input, for the pointer and keys of the "
+                                               "KWin and sway sessions")
     parser.add_argument("case", choices=sorted(CASES))
     parser.add_argument("row", nargs="?")
     args = parser.parse_args()

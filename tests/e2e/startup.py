@@ -8,6 +8,7 @@ import shutil
 import signal
 import subprocess
 
+import receivers
 from harness import (APP_TITLE, DEADLINE, LIGHT_CYAN, MAIN_TITLE, Failure, check,
                      check_running, die_with_harness, prepare_run, reveal, start_on, stop,
                      wait_exit, wait_rows, wait_steady, wait_until, write_bytes, write_data)
@@ -68,6 +69,30 @@ def case_startup(args, session):
         check(first_top - y < 40 * box_height // 12,
               f"the first box starts {first_top - y} px below the window's top")
         check_running(quillo, " by itself")
+
+
+def case_on_top(args, session):
+    """An editor that covers the window's place and has the focus still lies
+    below the window: around the frame the editor shows, inside it the
+    window's content (its frame may show it is no longer active). The close
+    button at the right end of the caption then ends the program."""
+    with session() as s:
+        quillo, window = start_on(s, ["姓名=王晓明"])
+        x, y, width, height = s.frame(window, MAIN_TITLE)[0]
+        area = s.geometry(window)
+        alone = s.screenshot()
+        beside = ((x - 1, y + height // 2), (x + width // 2, y + height))
+
+        def covering():
+            shot = s.screenshot()
+            return shot if all(shot.pixel(*p) != alone.pixel(*p) for p in beside) else None
+        with receivers.Mousepad(s) as editor:
+            s.focus(editor.window, editor.target)
+            shot = wait_until("the editor around the window", covering)
+            check(shot.region(*area).same_but_cursor(alone.region(*area)),
+                  "the editor covers the window")
+        s.click(x + width - 8, y + 8)
+        check(wait_exit(quillo) == 0, f"closed, the program ended with {quillo.returncode}")
 
 
 # --- fatal errors ------------------------------------------------------------

@@ -1,12 +1,11 @@
 """A real window manager on the case's Xvfb: it frames the windows, says how
 far each frame reaches (_NET_FRAME_EXTENTS) and stacks the frames. Each is a
 column of the end-to-end table (tests/e2e/cases.cmake); a new one is one more
-entry here, and so is a desktop that brings its own display server.
+entry here (a desktop that brings its own display server is one in quillo_e2e.py).
 """
 
 import os
 
-from gnome_wayland import GnomeWaylandSession
 from harness import Session, check, wait_until
 
 # name: how to start it with its default settings, not the user's, and the
@@ -18,7 +17,6 @@ WINDOW_MANAGERS = {
     "fluxbox": (["fluxbox"], {".fluxbox/overlay": "background: none\n"}),
     "jwm": (["jwm"], {}),
 }
-DESKTOPS = {"gnome-wayland": GnomeWaylandSession}
 
 
 class ManagedSession(Session):

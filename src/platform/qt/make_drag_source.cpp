@@ -6,7 +6,7 @@ namespace quillo {
 
 // Qt's own drag, wherever X11 needs no more of it.
 std::unique_ptr<DragSource> makeDragSource() {
-    return std::make_unique<QtDragSource>();
+    return makeQtDragSource();
 }
 
 }  // namespace quillo

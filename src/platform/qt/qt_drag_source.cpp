@@ -1,14 +1,27 @@
 #include "platform/qt/qt_drag_source.h"
 
 #include <QDrag>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QString>
 #include <QWidget>
 
+#include "platform/qt/utf8_text_mime_data.h"
+
 namespace quillo {
 
+QtDragSource::QtDragSource(QStringList formats) : formats_(std::move(formats)) {}
+
+std::unique_ptr<QtDragSource> makeQtDragSource() {
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+        return std::make_unique<QtDragSource>(
+            QStringList{QStringLiteral("text/plain"), QLatin1String(kTextPlainUtf8)});
+    }
+    return std::make_unique<QtDragSource>();
+}
+
 int QtDragSource::dragText(NativeWindow window, std::u16string_view text, int allowedEffects) {
-    auto* data = new QMimeData;
+    auto* data = new Utf8TextMimeData(formats_);
     data->setText(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
     return exec(window, data, allowedEffects);
 }

@@ -8,7 +8,7 @@ namespace quillo {
 
 std::unique_ptr<DragSource> makeDragSource() {
     if (xcb::connectionOf()) return std::make_unique<X11DragSource>();
-    return std::make_unique<QtDragSource>();
+    return makeQtDragSource();
 }
 
 }  // namespace quillo

@@ -5,10 +5,8 @@
 #include <QAbstractNativeEventFilter>
 #include <QByteArray>
 #include <QGuiApplication>
-#include <QMimeData>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -17,6 +15,7 @@
 #include <span>
 #include <string_view>
 
+#include "platform/qt/utf8_text_mime_data.h"
 #include "platform/x11/text_offer.h"
 #include "platform/x11/xcb_connection.h"
 
@@ -31,36 +30,13 @@ using xcb::ReplyPtr;
 constexpr std::chrono::minutes kAnsweredAfterDrop{10};
 
 constexpr char kTextPlain[] = "text/plain";
-constexpr char kTextPlainUtf8[] = "text/plain;charset=utf-8";
 
-// The text, offered by the MIME name of UTF-8 text as well, which newer
-// programs ask for. Qt's X11 drag offers "text/plain" as text/plain,
-// UTF8_STRING, STRING and TEXT: a text that STRING cannot carry goes by the
-// other names only. Its bytes are made only if Qt itself is asked for them: a
-// drag starts at once, whatever its length.
-class Utf8TextMimeData : public QMimeData {
-public:
-    explicit Utf8TextMimeData(bool offersString) : offersString_(offersString) {}
-
-    QStringList formats() const override {
-        if (offersString_) return {QLatin1String(kTextPlain), QLatin1String(kTextPlainUtf8)};
-        return {QStringLiteral("UTF8_STRING"), QLatin1String(kTextPlainUtf8),
-                QStringLiteral("TEXT")};
-    }
-
-protected:
-    QVariant retrieveData(const QString& mimeType, QMetaType type) const override {
-        const QLatin1String plain(kTextPlain);
-        if (mimeType == plain || !formats().contains(mimeType)) {
-            return QMimeData::retrieveData(mimeType, type);
-        }
-        // Not through text(), which asks here for UTF-8 first.
-        return QMimeData::retrieveData(plain, QMetaType::fromType<QString>()).toString().toUtf8();
-    }
-
-private:
-    bool offersString_;
-};
+// Qt's X11 drag offers "text/plain" as text/plain, UTF8_STRING, STRING and
+// TEXT: a text that STRING cannot carry goes by the other names only.
+QStringList formatsFor(bool offersString) {
+    if (offersString) return {QLatin1String(kTextPlain), QLatin1String(kTextPlainUtf8)};
+    return {QStringLiteral("UTF8_STRING"), QLatin1String(kTextPlainUtf8), QStringLiteral("TEXT")};
+}
 
 // The X server, as the answers see it.
 class XcbPropertyServer : public x11::PropertyServer {
@@ -206,7 +182,7 @@ int X11DragSource::dragText(NativeWindow window, std::u16string_view text, int a
         QGuiApplication::instance()->installNativeEventFilter(answers_.get());
     }
     const QString whole = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-    auto* data = new Utf8TextMimeData(answers_->offer(whole));
+    auto* data = new Utf8TextMimeData(formatsFor(answers_->offer(whole)));
     data->setText(whole);
     const int effect = exec(window, data, allowedEffects);
     answers_->ended();
