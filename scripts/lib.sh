@@ -8,9 +8,10 @@ declare -A QUILLO_PACKAGES=(
     # Building on Linux and running every test there: the compiler, Qt and
     # its translations, Qt's Wayland client with what its layer shell
     # integration is built from (dpkg-dev fetches Debian's source),
-    # GoogleTest, the X server and the tools that drive the program, the window managers, the programs the drags drop into, and
-    # GNOME's Wayland session (mutter with Xwayland, its session bus and
-    # settings, and Debian's Python with D-Bus, which drives its pointer).
+    # GoogleTest, the X server and the tools that drive the program, the
+    # window managers, the programs the drags drop into, and GNOME's Wayland
+    # session (mutter with Xwayland, its session bus and settings, and
+    # Debian's Python with D-Bus, which drives its pointer).
     [linux]="cmake ninja-build g++ pkg-config
         qt6-base-dev libqt6test6 libgl-dev qt6-translations-l10n locales
         libgtest-dev googletest
