@@ -18,4 +18,14 @@ constexpr char kCaptionDecorationKey[] = "quillo-caption";
 // answers, or when the program was built without the integration.
 std::uint32_t offeredLayerShellVersion();
 
+// The integration is a library beside the program, loaded only when a Wayland
+// session asks for it: linked in, Qt's Wayland client and the libraries under
+// it would be loaded and relocated at every start under X11 too, about 4% of a
+// bare Qt window's start-up. Its one entry point answers as
+// offeredLayerShellVersion does, and keeps `choiceRead` to call once Qt has
+// read the variables that chose it; loading it registers its Qt plugins.
+constexpr char kLayerShellLibrary[] = "libquillo_wayland.so";
+constexpr char kLayerShellEntry[] = "quillo_offered_layer_shell_version";
+using LayerShellEntry = std::uint32_t (*)(void (*choiceRead)());
+
 }  // namespace quillo

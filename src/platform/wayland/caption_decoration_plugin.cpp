@@ -1,6 +1,6 @@
-// The frame as a decoration plugin of Qt's Wayland client, linked into the
-// program: Qt finds it among the static plugins by its key
-// (caption_decoration.json), named in QT_WAYLAND_DECORATION.
+// The frame as a decoration plugin of Qt's Wayland client, in the library the
+// program loads on a Wayland session: Qt finds it among the static plugins by
+// its key (caption_decoration.json), named in QT_WAYLAND_DECORATION.
 #include <QtWaylandClient/private/qwaylanddecorationplugin_p.h>
 
 #include "platform/wayland/caption_decoration.h"

@@ -3,19 +3,18 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/layer_shell.h"
+#include "platform/wayland/layer_shell_probe.h"
 #include "wayland-wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "wayland-xdg-shell-client-protocol.h"
 
-// The integration and its frame are linked into the program; this file is,
-// whenever they are built.
+// The integration and its frame, registered with Qt as the library loads.
 #include <QtPlugin>
 Q_IMPORT_PLUGIN(LayerShellPlugin)
 Q_IMPORT_PLUGIN(CaptionDecorationPlugin)
 
 namespace quillo {
 
-std::uint32_t offeredLayerShellVersion() {
+std::uint32_t layerShellOnDisplay() {
     const std::unique_ptr<wl_display, decltype(&wl_display_disconnect)> display(
         wl_display_connect(nullptr), wl_display_disconnect);
     if (!display) return 0;

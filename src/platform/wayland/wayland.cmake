@@ -1,14 +1,15 @@
 # Quillo native on Wayland, where the compositor offers wlroots' layer shell
-# (KWin, sway): a shell integration of Qt's Wayland client, linked into the
-# program. Qt 6.4 has no public API for it, and Debian packages no private
+# (KWin, sway): a shell integration of Qt's Wayland client, in a library beside
+# the program (libquillo_wayland.so) that it loads on a Wayland session alone
+# (platform/layer_shell.h says why). Qt 6.4 has no public API for it, and Debian packages no private
 # headers of Qt's Wayland client: they come from Debian's source of the module
 # at the installed version (scripts/fetch-qtwayland-source), and the code
 # generated from its protocols. Without them, or for another version of Qt,
 # the program is built without the integration and keeps XWayland.
 #
-# Adds to quillo_forms, on every system but Windows, the integration
-# (quillo_layer_shell) when it can be built, otherwise the stand-in that finds
-# no layer shell.
+# Adds to quillo_forms, on every system but Windows, what loads the library
+# (quillo_wayland) when it can be built, otherwise the stand-in that finds no
+# layer shell.
 if(WIN32)
     target_sources(quillo_forms PRIVATE ${CMAKE_CURRENT_LIST_DIR}/no_layer_shell.cpp)
     return()
@@ -107,10 +108,12 @@ function(quillo_wayland_protocol xml)
             DEPENDS ${xml} VERBATIM)
         list(APPEND outputs ${c_code} ${qt_code})
     endif()
-    target_sources(quillo_layer_shell PRIVATE ${outputs})
+    target_sources(quillo_wayland PRIVATE ${outputs})
 endfunction()
 
-add_library(quillo_layer_shell STATIC
+add_library(quillo_wayland MODULE
+    ${CMAKE_CURRENT_LIST_DIR}/../caption_frame.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../layer_placement.cpp
     ${CMAKE_CURRENT_LIST_DIR}/caption_decoration.cpp
     ${CMAKE_CURRENT_LIST_DIR}/caption_decoration_plugin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/layer_shell_integration.cpp
@@ -126,13 +129,24 @@ foreach(protocol wayland pointer-gestures-unstable-v1 xdg-output-unstable-v1)
 endforeach()
 quillo_wayland_protocol(${quillo_protocols}/xdg-shell.xml)
 quillo_wayland_protocol(${CMAKE_CURRENT_LIST_DIR}/wlr-layer-shell-unstable-v1.xml)
-# The plugins are linked in, and found among Qt's static plugins.
+# The plugins are found among Qt's static plugins, registered as the library
+# loads.
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/layer_shell_plugin.cpp
     ${CMAKE_CURRENT_LIST_DIR}/caption_decoration_plugin.cpp
     PROPERTIES COMPILE_DEFINITIONS QT_STATICPLUGIN)
-target_include_directories(quillo_layer_shell SYSTEM PRIVATE
+# Beside the program, built with it; its entry point alone is seen from outside.
+set_target_properties(quillo_wayland PROPERTIES
+    LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON)
+target_include_directories(quillo_wayland SYSTEM PRIVATE
     ${quillo_generated}
     ${QUILLO_QTWAYLAND_SOURCE}/include/QtWaylandClient/${Qt6WaylandClient_VERSION})
-target_link_libraries(quillo_layer_shell PRIVATE
-    quillo_core Qt6::WaylandClient Qt6::GuiPrivate PkgConfig::QUILLO_WAYLAND_CLIENT)
-target_link_libraries(quillo_forms PRIVATE quillo_layer_shell)
+target_include_directories(quillo_wayland PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../..)
+target_link_options(quillo_wayland PRIVATE -Wl,--no-undefined)
+target_link_libraries(quillo_wayland PRIVATE
+    Qt6::WaylandClient Qt6::GuiPrivate PkgConfig::QUILLO_WAYLAND_CLIENT)
+target_sources(quillo_forms PRIVATE ${CMAKE_CURRENT_LIST_DIR}/layer_shell_library.cpp)
+target_link_libraries(quillo_forms PRIVATE ${CMAKE_DL_LIBS})
+add_dependencies(quillo_forms quillo_wayland)
+install(TARGETS quillo_wayland LIBRARY DESTINATION .)
