@@ -67,10 +67,9 @@ class GnomeWaylandSession(WaylandSession):
         """The main window on black: Xwayland has no root window to read."""
         width, height = SCREEN
         rgb = bytearray(width * height * 3)
-        _, found = self.x("xdotool", "search", "--onlyvisible", "--name", f"^{MAIN_TITLE}$")
-        for window in found.split():
+        for window in self.search("--name", f"^{MAIN_TITLE}$"):
             x, y, w, h = self.geometry(window)
-            shot = subprocess.run(["import", "-window", window, "-depth", "8", "rgb:-"],
+            shot = subprocess.run(["import", "-window", str(window), "-depth", "8", "rgb:-"],
                                   env=self.env, capture_output=True, timeout=DEADLINE).stdout
             shown = min(w, width - x) * 3
             for row in range(min(h, height - y) if len(shot) == w * h * 3 else 0):

@@ -118,7 +118,7 @@ class Session:
                                     stderr=log, preexec_fn=die_with_harness)
         self.processes.append(xvfb)
         number = b""
-        deadline = time.monotonic() + 10
+        deadline = time.monotonic() + DEADLINE
         with xvfb.stdout as pipe:
             while not number.endswith(b"\n"):
                 left = deadline - time.monotonic()
@@ -187,14 +187,26 @@ class Session:
 
     # --- windows ---------------------------------------------------------
 
+    def search(self, *criteria):
+        """The visible windows that xdotool finds by criteria. A window that
+        ends while xdotool looks at it ends xdotool too, on an X error and
+        with nothing found, so such a search is made again."""
+        argv = ["xdotool", "search", "--onlyvisible", *criteria]
+
+        def searched():
+            try:
+                done = subprocess.run(argv, env=self.env, capture_output=True, timeout=DEADLINE)
+            except subprocess.TimeoutExpired:
+                raise Failure(f"xdotool search did not finish within {DEADLINE} s")
+            return None if b"X Error" in done.stderr else [[int(w) for w in done.stdout.split()]]
+        return wait_until("a search that no window's end cut short", searched)[0]
+
     def visible_windows(self, proc, title=None):
-        argv = ["xdotool", "search", "--all", "--onlyvisible", "--pid", str(proc.pid)]
         # xdotool takes a regular expression: the title's own characters match
         # only themselves.
-        argv += ["--name", "^" + re.sub(r"([][.()*+?{}|^$\\])", r"\\\1", title) + "$"] \
-            if title else ["--name", ""]
-        _, out = self.x(*argv)
-        return [int(line) for line in out.split()]
+        return self.search("--all", "--pid", str(proc.pid), "--name",
+                           "^" + re.sub(r"([][.()*+?{}|^$\\])", r"\\\1", title) + "$"
+                           if title else "")
 
     def wait_window(self, proc, title, timeout=DEADLINE):
         def probe():

@@ -15,8 +15,8 @@ def editor_windows(session):
     in Chinese or in English, and their titles."""
     found = []
     for name in (" - 记事本$", " - Notepad$"):
-        found += session.x("xdotool", "search", "--onlyvisible", "--name", name)[1].split()
-    return {int(w): session.x("xdotool", "getwindowname", w)[1].strip() for w in found}
+        found += session.search("--name", name)
+    return {w: session.x("xdotool", "getwindowname", str(w))[1].strip() for w in found}
 
 
 FAKE_XDG_OPEN = """#!/bin/sh

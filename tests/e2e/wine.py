@@ -47,9 +47,8 @@ class WineSession(Session):
     def close_windows(self):
         """Ends whatever still shows a window, such as an editor the program
         started: the next case must find the screen bare."""
-        _, out = self.x("xdotool", "search", "--onlyvisible", "--name", ".")
-        for window in out.split():
-            _, pid = self.x("xdotool", "getwindowpid", window)
+        for window in self.search("--name", "."):
+            _, pid = self.x("xdotool", "getwindowpid", str(window))
             if pid.strip().isdigit():
                 try:
                     os.kill(int(pid), signal.SIGKILL)
