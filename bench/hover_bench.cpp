@@ -59,12 +59,12 @@ struct Fixture {
 std::map<std::pair<int, std::size_t>, std::unique_ptr<Fixture>> fixtures;
 
 Form1& formWith(int entries, std::size_t contentLength) {
-    auto& fixture = fixtures[{entries, contentLength}];
-    if (!fixture) {
+    const std::pair key{entries, contentLength};
+    if (!fixtures.contains(key)) {
         fixtures.clear();  // one large table at a time
-        fixture = std::make_unique<Fixture>(entries, contentLength);
+        fixtures.emplace(key, std::make_unique<Fixture>(entries, contentLength));
     }
-    return *fixture->form;
+    return *fixtures.at(key)->form;
 }
 
 void checkWholeContentLeaves(benchmark::State& state, EntryBox& box, std::size_t length) {
