@@ -67,10 +67,10 @@ def main():
         print(f"\nrelease to the text in the target, medians of {drops.pop('runs')} "
               "(the editor takes the largest once)")
         print(f"{'target and content':42} {'time':>10}  the program's part: "
-              "drop, answers, INCR pieces")
+              "drop, answers, INCR pieces; the X server's intake of them alone")
         for label, d in drops.items():
             print(f"{label:42} {d['ms']:7.0f} ms  {d['drop ms']:.1f} + {d['answers ms']:.1f} + "
-                  f"{d['pieces ms']:.1f} ms ({d['pieces']:.0f} pieces)")
+                  f"{d['pieces ms']:.1f} ms ({d['pieces']:.0f} pieces); {d['intake ms']:.1f} ms")
 
     instructions = os.path.join(folder, "instructions.json")
     if os.path.exists(instructions):
