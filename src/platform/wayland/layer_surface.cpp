@@ -8,6 +8,7 @@
 #include <QRegion>
 #include <QWindow>
 
+#include "platform/wayland/last_frame.h"
 #include "platform/wayland/surface_origin.h"
 
 namespace quillo {
@@ -28,6 +29,7 @@ LayerSurface::LayerSurface(QtWayland::zwlr_layer_shell_v1& shell, QWaylandWindow
 }
 
 LayerSurface::~LayerSurface() {
+    awaitLastFrame(*window());
     destroy();
 }
 

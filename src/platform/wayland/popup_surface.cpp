@@ -7,6 +7,7 @@
 #include <QRegion>
 #include <QWindow>
 
+#include "platform/wayland/last_frame.h"
 #include "platform/wayland/layer_surface.h"
 #include "platform/wayland/surface_origin.h"
 
@@ -23,6 +24,8 @@ PopupSurface::PopupSurface(QtWayland::xdg_wm_base& wm, QWaylandWindow* window,
 }
 
 PopupSurface::~PopupSurface() {
+    // While the popup is on the output, the compositor answers its frames.
+    awaitLastFrame(*window());
     popup_.reset();
     destroy();
     if (!parent_) return;
