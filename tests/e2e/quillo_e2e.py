@@ -73,6 +73,7 @@ def main():
     parser.add_argument("--planted", help="the DLLs to plant beside quillo.exe, with --wine")
     parser.add_argument("--input-driver", help="wayland_input, for the pointer and keys of the "
                                                "KWin and sway sessions")
+    parser.add_argument("--held-frames", help="held_frame_answers.so, preloaded by the dialog rows")
     parser.add_argument("case", choices=sorted(CASES))
     parser.add_argument("row", nargs="?")
     args = parser.parse_args()
