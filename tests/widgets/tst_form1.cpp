@@ -1,8 +1,9 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTest>
+#include <QTimer>
 #include <QTranslator>
-#include <QtTest>
 #include <memory>
 
 #include "fakes/fake_platform.h"

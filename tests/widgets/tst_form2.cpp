@@ -2,10 +2,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTextLayout>
-#include <QtTest>
+#include <QTimer>
 #include <memory>
 
 #include "dialogs/form2.h"

@@ -2,7 +2,9 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
-#include <QtTest>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
 #include <memory>
 
 #include "base/unicode.h"

@@ -1,7 +1,7 @@
 #include <QClipboard>
 #include <QMenu>
+#include <QTest>
 #include <QTranslator>
-#include <QtTest>
 
 #include "mainwindow/long_text_line_edit.h"
 #include "platform/qt/qt_translation.h"
