@@ -145,6 +145,9 @@ target_include_directories(quillo_wayland SYSTEM PRIVATE
     ${QUILLO_QTWAYLAND_SOURCE}/include/QtWaylandClient/${Qt6WaylandClient_VERSION})
 target_include_directories(quillo_wayland PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../..)
 target_link_options(quillo_wayland PRIVATE -Wl,--no-undefined)
+target_precompile_headers(quillo_wayland PRIVATE
+    $<$<COMPILE_LANGUAGE:CXX>:<QtWaylandClient/private/qwaylanddisplay_p.h$<ANGLE-R>>
+    $<$<COMPILE_LANGUAGE:CXX>:<QtWaylandClient/private/qwaylandwindow_p.h$<ANGLE-R>>)
 target_link_libraries(quillo_wayland PRIVATE
     Qt6::WaylandClient Qt6::GuiPrivate PkgConfig::QUILLO_WAYLAND_CLIENT)
 target_sources(quillo_forms PRIVATE ${CMAKE_CURRENT_LIST_DIR}/layer_shell_library.cpp)
