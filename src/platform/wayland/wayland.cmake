@@ -145,6 +145,7 @@ target_include_directories(quillo_wayland SYSTEM PRIVATE
     ${QUILLO_QTWAYLAND_SOURCE}/include/QtWaylandClient/${Qt6WaylandClient_VERSION})
 target_include_directories(quillo_wayland PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../..)
 target_link_options(quillo_wayland PRIVATE -Wl,--no-undefined)
+# Qt's private headers of its Wayland client, parsed once (the C code has none).
 target_precompile_headers(quillo_wayland PRIVATE
     $<$<COMPILE_LANGUAGE:CXX>:<QtWaylandClient/private/qwaylanddisplay_p.h$<ANGLE-R>>
     $<$<COMPILE_LANGUAGE:CXX>:<QtWaylandClient/private/qwaylandwindow_p.h$<ANGLE-R>>)
