@@ -116,9 +116,9 @@ add_library(quillo_wayland MODULE
     ${CMAKE_CURRENT_LIST_DIR}/../layer_placement.cpp
     ${CMAKE_CURRENT_LIST_DIR}/caption_decoration.cpp
     ${CMAKE_CURRENT_LIST_DIR}/caption_decoration_plugin.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/last_frame.cpp
     ${CMAKE_CURRENT_LIST_DIR}/layer_shell_integration.cpp
     ${CMAKE_CURRENT_LIST_DIR}/layer_shell_plugin.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/last_frame.cpp
     ${CMAKE_CURRENT_LIST_DIR}/layer_shell_probe.cpp
     ${CMAKE_CURRENT_LIST_DIR}/layer_surface.cpp
     ${CMAKE_CURRENT_LIST_DIR}/popup_surface.cpp
